@@ -1,0 +1,2 @@
+DELETE FROM t_prod_product
+WHERE id = :id ;

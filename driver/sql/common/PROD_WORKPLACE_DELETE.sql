@@ -1,0 +1,2 @@
+DELETE FROM t_prod_workplace
+WHERE id = :id ;

@@ -1,0 +1,131 @@
+#include "sqlliteral.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QSqlField>
+#include <QTime>
+
+#include <cmath>
+
+namespace {
+
+QString fieldLiteral(const QVariant &value, const QSqlDriver *driver)
+{
+    QSqlField field(QString(), value.type());
+    field.setValue(value);
+    return driver->formatValue(field);
+}
+
+QString doubleLiteral(double number, const QSqlDriver *driver)
+{
+    // Qt's generic formatting would paste "nan" or "inf" as bare words.
+    if (std::isnan(number))
+        return QStringLiteral("'NaN'");
+    if (std::isinf(number))
+        return number > 0 ? QStringLiteral("'Infinity'") : QStringLiteral("'-Infinity'");
+    return fieldLiteral(number, driver);
+}
+
+QString blobLiteral(const QByteArray &bytes, const QSqlDriver *driver)
+{
+    // Qt's SQLite driver writes bytes as a quoted hex string, which would be
+    // stored as text; X'..' is SQLite's blob literal.
+    if (driver->dbmsType() == QSqlDriver::SQLite)
+        return QStringLiteral("X'") + QString::fromLatin1(bytes.toHex()) + QLatin1Char('\'');
+    return fieldLiteral(bytes, driver);
+}
+
+bool isWholeNumber(int type)
+{
+    return type == QMetaType::Int || type == QMetaType::UInt || type == QMetaType::LongLong
+            || type == QMetaType::ULongLong || type == QMetaType::Short
+            || type == QMetaType::UShort || type == QMetaType::Long || type == QMetaType::ULong
+            || type == QMetaType::SChar || type == QMetaType::UChar;
+}
+
+QVariant toBool(const QVariant &value)
+{
+    const QString text = value.toString().trimmed().toLower();
+    if (text == QLatin1String("t") || text == QLatin1String("true") || text == QLatin1String("y")
+            || text == QLatin1String("yes"))
+        return true;
+    if (text == QLatin1String("f") || text == QLatin1String("false") || text == QLatin1String("n")
+            || text == QLatin1String("no"))
+        return false;
+    bool ok = false;
+    const double number = text.toDouble(&ok);
+    return ok ? QVariant(number != 0) : QVariant();
+}
+
+QVariant toDate(const QVariant &value)
+{
+    if (value.type() == QVariant::DateTime)
+        return value.toDateTime().date();
+    const QString text = value.toString().trimmed();
+    QDate date = QDate::fromString(text.left(10), Qt::ISODate);
+    return date.isValid() ? QVariant(date) : QVariant();
+}
+
+QVariant toDateTime(const QVariant &value)
+{
+    if (value.type() == QVariant::Date)
+        return QDateTime(value.toDate(), QTime(0, 0));
+    QString text = value.toString().trimmed();
+    // SQLite's own form has a space where ISO has a 'T'.
+    if (text.size() > 10 && text.at(10) == QLatin1Char(' '))
+        text[10] = QLatin1Char('T');
+    QDateTime dateTime = QDateTime::fromString(text, Qt::ISODateWithMs);
+    if (!dateTime.isValid() && text.size() == 10)
+        dateTime = QDateTime(QDate::fromString(text, Qt::ISODate), QTime(0, 0));
+    return dateTime.isValid() ? QVariant(dateTime) : QVariant();
+}
+
+QVariant toTime(const QVariant &value)
+{
+    const QTime time = QTime::fromString(value.toString().trimmed(), Qt::ISODateWithMs);
+    return time.isValid() ? QVariant(time) : QVariant();
+}
+
+} // namespace
+
+QString sqlLiteral(const QVariant &value, const QSqlDriver *driver)
+{
+    if (!value.isValid() || value.isNull())
+        return QStringLiteral("NULL");
+    const int type = value.userType();
+    if (type == QMetaType::Bool || isWholeNumber(type))
+        return fieldLiteral(value, driver);
+    if (type == QMetaType::Double || type == QMetaType::Float)
+        return doubleLiteral(value.toDouble(), driver);
+    if (type == QMetaType::QByteArray)
+        return blobLiteral(value.toByteArray(), driver);
+    if (type == QMetaType::QDate || type == QMetaType::QTime || type == QMetaType::QDateTime) {
+        const QString formatted = fieldLiteral(value, driver);
+        return formatted.isEmpty() ? QStringLiteral("NULL") : formatted;
+    }
+    return fieldLiteral(value.toString(), driver);
+}
+
+QVariant convertValue(const QVariant &value, int type)
+{
+    if (!value.isValid() || value.isNull() || type == QMetaType::UnknownType)
+        return QVariant();
+    if (value.userType() == type)
+        return value;
+    switch (type) {
+    case QMetaType::Bool:
+        return toBool(value);
+    case QMetaType::QDate:
+        return toDate(value);
+    case QMetaType::QDateTime:
+        return toDateTime(value);
+    case QMetaType::QTime:
+        return toTime(value);
+    default:
+        break;
+    }
+    QVariant converted = value;
+    if (!converted.convert(type))
+        return QVariant();
+    return converted;
+}

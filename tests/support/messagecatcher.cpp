@@ -1,0 +1,94 @@
+#include "messagecatcher.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMutex>
+
+namespace {
+
+struct Caught
+{
+    QMutex mutex;
+    QStringList warnings;
+    QStringList debugLines;
+    QtMessageHandler previous = nullptr;
+};
+
+Caught &caught()
+{
+    static Caught instance;
+    return instance;
+}
+
+} // namespace
+
+MessageCatcher::MessageCatcher()
+{
+    QMutexLocker lock(&caught().mutex);
+    caught().warnings.clear();
+    caught().debugLines.clear();
+    caught().previous = qInstallMessageHandler(&MessageCatcher::handler);
+}
+
+MessageCatcher::~MessageCatcher()
+{
+    qInstallMessageHandler(caught().previous);
+}
+
+void MessageCatcher::handler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    {
+        QMutexLocker lock(&caught().mutex);
+        if (type == QtWarningMsg || type == QtCriticalMsg)
+            caught().warnings.append(message);
+        else if (type == QtDebugMsg)
+            caught().debugLines.append(message);
+    }
+    if (caught().previous && type != QtDebugMsg)
+        caught().previous(type, context, message);
+}
+
+QStringList MessageCatcher::warnings() const
+{
+    QMutexLocker lock(&caught().mutex);
+    return caught().warnings;
+}
+
+QStringList MessageCatcher::debugLines() const
+{
+    QMutexLocker lock(&caught().mutex);
+    return caught().debugLines;
+}
+
+bool MessageCatcher::warned(const QString &text) const
+{
+    const QStringList all = warnings();
+    for (const QString &warning : all) {
+        if (warning.contains(text))
+            return true;
+    }
+    return false;
+}
+
+BoxAnswerer::BoxAnswerer(QMessageBox::StandardButton answer)
+    : m_answer(answer)
+{
+    connect(&m_timer, &QTimer::timeout, this, &BoxAnswerer::answerOpenBoxes);
+    m_timer.start(20);
+}
+
+void BoxAnswerer::answerOpenBoxes()
+{
+    const QWidgetList widgets = QApplication::topLevelWidgets();
+    for (QWidget *widget : widgets) {
+        auto *box = qobject_cast<QMessageBox *>(widget);
+        if (!box || !box->isVisible())
+            continue;
+        m_titles.append(box->windowTitle());
+        m_texts.append(box->text());
+        if (QAbstractButton *button = box->button(m_answer))
+            button->click();
+        else
+            box->reject();
+    }
+}

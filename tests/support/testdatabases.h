@@ -1,0 +1,57 @@
+#pragma once
+
+#include "qsqlconnection.h"
+
+#include <QLibrary>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// Fresh databases for tests, on the back ends that this run asks for:
+// VARKOLIN_TEST_BACKENDS lists them ("sqlite" by default, "postgres", or both
+// separated by a comma). PostgreSQL comes from the run's throwaway server.
+namespace TestDatabases {
+
+// Adds the column "backend" and one row per back end of the run.
+void addBackendRows();
+// The URL of a new, empty database; empty with the reason in error when none can be had.
+QString freshUrl(const QString &backend, QString *error);
+// The URL of the test server's maintenance database; empty when the run has no server.
+QString serverUrl(QString *error);
+
+} // namespace TestDatabases
+
+// The real driver library and a connection on it, as the host sets them up.
+class TestConnection
+{
+public:
+    TestConnection();
+    ~TestConnection();
+
+    // Connects to a new database of the back end, creating its schema and,
+    // when asked, loading the demo data. False with the reason in error().
+    bool open(const QString &backend, bool demoData);
+    // Connects to the database at the URL as it is (answering the create prompt with OK).
+    bool connectTo(const QString &url);
+
+    QSqlConnection &connection() { return *m_connection; }
+    QLibrary &library() { return m_library; }
+    QString url() const { return m_url; }
+    QString connectionName() const { return m_name; }
+    QString error() const { return m_error; }
+
+private:
+    QLibrary m_library;
+    std::unique_ptr<QSqlConnection> m_connection;
+    QString m_name;
+    QString m_url;
+    QString m_error;
+};
+
+// Fails the current test function when the connection cannot be had.
+#define OPEN_TEST_CONNECTION(tc, backend, demo) \
+    do { \
+        if (!(tc).open((backend), (demo))) \
+            QFAIL(qPrintable((tc).error())); \
+    } while (false)
