@@ -1,1 +1,463 @@
-int main(){}
+#include "messagecatcher.h"
+#include "testdatabases.h"
+
+#include <QPlainTextEdit>
+#include <QSqlError>
+#include <QSqlField>
+#include <QtTest>
+
+// The driver library through the connection, on a real database of each back end.
+class tst_Driver : public QObject
+{
+    Q_OBJECT
+private slots:
+    void exportsEntryPoints();
+    void createsSchemaOnNewDatabase_data();
+    void createsSchemaOnNewDatabase();
+    void reportsConnectionProblems_data();
+    void reportsConnectionProblems();
+    void logsInUsers_data();
+    void logsInUsers();
+    void servesNamedScripts_data();
+    void servesNamedScripts();
+    void roundTripsHostileValues_data();
+    void roundTripsHostileValues();
+    void rejectsBadReferences_data();
+    void rejectsBadReferences();
+    void runsBatches_data();
+    void runsBatches();
+    void fetchesInsertedRow_data();
+    void fetchesInsertedRow();
+    void readsAttributesAndPanels_data();
+    void readsAttributesAndPanels();
+
+private:
+    QVariant rawConnect(TestConnection &tc, const QString &url);
+};
+
+namespace {
+
+const QStringList scriptNames = {
+    "PROD_UNITS_SELECT", "PROD_UNITS_UPDATE", "PROD_UNITS_INSERT", "PROD_UNITS_DELETE",
+    "PROD_WORKPLACE_SELECT", "PROD_WORKPLACE_UPDATE", "PROD_WORKPLACE_INSERT", "PROD_WORKPLACE_DELETE",
+    "PROD_PRODUCT_SELECT", "PROD_PRODUCT_UPDATE", "PROD_PRODUCT_INSERT", "PROD_PRODUCT_DELETE",
+    "PROD_WORKPLACE_NOT_USED_SELECT", "PROD_PRODUCT_NOT_USED_SELECT", "ALL_ITEM_TYPE_SELECT",
+    "TYPES_FOR_PRODUCTS_SELECT", "PRODUCT_SELECT", "PRODUCT_VERSION_SELECT",
+    "USER_ATTR_READ", "USER_ATTR_WRITE", "DOC_TEMPLATE_SELECT_GROUP", "DOC_TEMPLATE_SELECT_ONCE",
+};
+
+QSqlRecord unitRecord(const QVariant &id, const QVariant &name, const QVariant &side,
+                      const QVariant &division, const QVariant &storage)
+{
+    QSqlRecord record;
+    const QList<QPair<QString, QVariant::Type>> fields = {
+        {"id", QVariant::LongLong}, {"c_name", QVariant::String}, {"b_is_side", QVariant::Bool},
+        {"id_division", QVariant::LongLong}, {"id_storage", QVariant::LongLong}};
+    for (const auto &field : fields)
+        record.append(QSqlField(field.first, field.second));
+    record.setValue(0, id);
+    record.setValue(1, name);
+    record.setValue(2, side);
+    record.setValue(3, division);
+    record.setValue(4, storage);
+    return record;
+}
+
+// Every unit as one line of text, to see that nothing else changed.
+QStringList unitRows(QSqlConnection &c)
+{
+    QStringList rows;
+    QSqlQuery query(c.db);
+    if (!query.exec(QStringLiteral("SELECT id, c_name, b_is_side, id_division, id_storage FROM t_prod_units ORDER BY id")))
+        return {query.lastError().text()};
+    while (query.next()) {
+        QStringList cells;
+        for (int i = 0; i < 5; ++i)
+            cells << (query.isNull(i) ? QStringLiteral("NULL") : query.value(i).toString());
+        rows << cells.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+int count(QSqlConnection &c, const QString &table)
+{
+    return c.execScript(QStringLiteral("SELECT count(*) FROM %1").arg(table)).toInt();
+}
+
+} // namespace
+
+QVariant tst_Driver::rawConnect(TestConnection &tc, const QString &url)
+{
+    using ConnectFn = QVariant (*)(QString, bool);
+    const auto connectFn = reinterpret_cast<ConnectFn>(tc.library().resolve("Connect"));
+    if (!connectFn)
+        return QVariant();
+    qApp->setProperty("DatabaseUrl", url);
+    return connectFn(QStringLiteral("raw"), false);
+}
+
+void tst_Driver::exportsEntryPoints()
+{
+    QLibrary driver(QStringLiteral(VARKOLIN_DRIVER_FILE));
+    QVERIFY2(driver.load(), qPrintable(driver.errorString()));
+    for (const char *name : {"Connect", "getStart", "getScript", "canDo", "getSystemAttr", "bindQueryParam",
+                             "GetPanels", "convert", "login", "batchExec", "resultExecSQL",
+                             "scopeIdentity", "fullName"})
+        QVERIFY2(driver.resolve(name), name);
+}
+
+void tst_Driver::createsSchemaOnNewDatabase_data()
+{
+    TestDatabases::addBackendRows();
+}
+
+void tst_Driver::createsSchemaOnNewDatabase()
+{
+    QFETCH(QString, backend);
+    QString error;
+    const QString url = TestDatabases::freshUrl(backend, &error);
+    QVERIFY2(!url.isEmpty(), qPrintable(error));
+    TestConnection tc;
+    QVERIFY(tc.library().load());
+    QCOMPARE(rawConnect(tc, url).toString(), QStringLiteral("INVALID"));
+
+    {
+        // Refusing to create leaves the database empty.
+        QSqlConnection refused(&tc.library());
+        BoxAnswerer answerer(QMessageBox::Cancel);
+        QVERIFY(!refused.Connect(QStringLiteral("refused"), false));
+        QCOMPARE(answerer.titles(), QStringList{"Unknown database"});
+    }
+    QCOMPARE(rawConnect(tc, url).toString(), QStringLiteral("INVALID"));
+
+    QVERIFY2(tc.connectTo(url), qPrintable(tc.error()));
+    QSqlConnection &c = tc.connection();
+    QVERIFY(c.isConnected());
+    QCOMPARE(c.getSystemAttr(QStringLiteral("schemaVersion")).toString(), QStringLiteral("1"));
+    QCOMPARE(count(c, QStringLiteral("t_prod_units")), 0);
+    QCOMPARE(count(c, QStringLiteral("sys.t_division")), 0);
+    QCOMPARE(count(c, QStringLiteral("dirs.t_item")), 0);
+    QCOMPARE(rawConnect(tc, url).toString(), QStringLiteral("Ok"));
+}
+
+void tst_Driver::reportsConnectionProblems_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("unknown scheme") << "mysql://u@h/d" << "Unsupported database URL";
+    QTest::newRow("relative file") << "sqlite:data/app.db" << "absolute file path";
+    QTest::newRow("folder is a file") << "sqlite:/dev/null/app.db" << "Cannot create the folder";
+    const QStringList backends = qEnvironmentVariable("VARKOLIN_TEST_BACKENDS").split(QLatin1Char(','));
+    if (!backends.contains(QStringLiteral("postgres")))
+        return;
+    QString error;
+    QUrl server(TestDatabases::serverUrl(&error));
+    QUrl unreachable = server;
+    unreachable.setPort(1);
+    QTest::newRow("server unreachable") << unreachable.toString() << "Cannot reach the PostgreSQL server";
+    QUrl badPassword = server;
+    badPassword.setPassword(QStringLiteral("wrong"));
+    QTest::newRow("bad password") << badPassword.toString() << "Authentication failed for user \"postgres\"";
+    QUrl missing = server;
+    missing.setPath(QStringLiteral("/no_such_database"));
+    QTest::newRow("no such database") << missing.toString() << "does not exist";
+}
+
+// Each problem is an answer a person can act on, shown in a box; never a crash.
+void tst_Driver::reportsConnectionProblems()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, message);
+    TestConnection tc;
+    QVERIFY(tc.library().load());
+    const QString answer = rawConnect(tc, url).toString();
+    QVERIFY2(answer.contains(message), qPrintable(answer));
+    QVERIFY(!answer.contains(QLatin1String("wrong")));
+
+    QSqlConnection c(&tc.library());
+    BoxAnswerer answerer;
+    QVERIFY(!c.Connect(QStringLiteral("problem"), false));
+    QCOMPARE(answerer.titles(), QStringList{"ERROR"});
+    QCOMPARE(answerer.texts(), QStringList{answer});
+}
+
+void tst_Driver::logsInUsers_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("login");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("displayName");
+    QTest::addColumn<QString>("allowed");
+    const QStringList backends = qEnvironmentVariable("VARKOLIN_TEST_BACKENDS", "sqlite").split(QLatin1Char(','));
+    for (const QString &b : backends) {
+        const QByteArray p = b.toUtf8() + ": ";
+        QTest::newRow(p + "administrator") << b << "admin" << "admin" << "Администратор" << "ANYTHING";
+        QTest::newRow(p + "operator") << b << "operator" << "operator" << "Оператор Иванов" << "PROD_UNITS_EDIT";
+        QTest::newRow(p + "wrong password") << b << "admin" << "Admin" << "" << "";
+        QTest::newRow(p + "unknown user") << b << "nobody" << "admin" << "" << "";
+        QTest::newRow(p + "empty") << b << "" << "" << "" << "";
+        QTest::newRow(p + "comment out the check") << b << "admin' --" << "x" << "" << "";
+        QTest::newRow(p + "always true") << b << "' OR '1'='1" << "' OR '1'='1" << "" << "";
+        QTest::newRow(p + "stacked delete") << b << "x'; DELETE FROM sys.t_user; --" << "x" << "" << "";
+        QTest::newRow(p + "parameter inside") << b << ":login" << "admin" << "" << "";
+    }
+}
+
+void tst_Driver::logsInUsers()
+{
+    QFETCH(QString, backend);
+    QFETCH(QString, login);
+    QFETCH(QString, password);
+    QFETCH(QString, displayName);
+    QFETCH(QString, allowed);
+    TestConnection tc;
+    OPEN_TEST_CONNECTION(tc, backend, true);
+    QSqlConnection &c = tc.connection();
+    const int users = count(c, QStringLiteral("sys.t_user"));
+    qApp->setProperty("LogedIn", QStringLiteral("before"));
+
+    const bool accepted = c.login(login, password);
+    QCOMPARE(accepted, !displayName.isEmpty());
+    QCOMPARE(qApp->property("LogedIn").toString(), accepted ? displayName : QStringLiteral("before"));
+    QCOMPARE(count(c, QStringLiteral("sys.t_user")), users);
+    if (accepted) {
+        QVERIFY(c.canDo(allowed));
+        QCOMPARE(c.canDo(QStringLiteral("DROP_EVERYTHING")), login == QLatin1String("admin"));
+    } else {
+        QVERIFY(!c.canDo(QStringLiteral("PROD_UNITS_VIEW")));
+    }
+}
+
+void tst_Driver::servesNamedScripts_data()
+{
+    TestDatabases::addBackendRows();
+}
+
+// Every named script is served as text the connection can split into
+// parameter tokens, and every select runs and delivers its fields.
+void tst_Driver::servesNamedScripts()
+{
+    QFETCH(QString, backend);
+    TestConnection tc;
+    OPEN_TEST_CONNECTION(tc, backend, true);
+    QSqlConnection &c = tc.connection();
+    QVERIFY(c.login(QStringLiteral("admin"), QStringLiteral("admin")));
+    static const QRegularExpression gluedParameter(QStringLiteral(":[A-Za-z_]+[;\\n\\t\\r]"));
+    for (const QString &name : scriptNames) {
+        const QString text = c.getScript(name);
+        QVERIFY2(!text.isEmpty(), qPrintable(name));
+        QVERIFY2(!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\t')), qPrintable(name));
+        QVERIFY2(!gluedParameter.match(text).hasMatch(), qPrintable(text));
+        QVERIFY2(!text.contains(QLatin1String(":logged_user")), qPrintable(text));
+    }
+    QVERIFY(c.getScript(QStringLiteral("NO_SUCH_SCRIPT")).isEmpty());
+    QVERIFY(c.getScript(QStringLiteral("../schema")).isEmpty());
+
+    const QMap<QString, QString> selects = {
+        {"PROD_UNITS_SELECT", "id|c_name|b_is_side|id_division|id_storage"},
+        {"PROD_WORKPLACE_SELECT", "id|id_unit|id_attribute|c_name|v"},
+        {"PROD_PRODUCT_SELECT", "id|id_unit|id_attribute|c_name"},
+        {"PROD_WORKPLACE_NOT_USED_SELECT", "id_storage|c_store"},
+        {"PROD_PRODUCT_NOT_USED_SELECT", "id|c_name"},
+        {"ALL_ITEM_TYPE_SELECT", "id|id_parent|c_name"},
+        {"TYPES_FOR_PRODUCTS_SELECT", "id"},
+        {"PRODUCT_SELECT", "id|id_type|c_name|b_virtual|id_item_family"},
+        {"PRODUCT_VERSION_SELECT", "id|id_product|c_name|c_part_num|id_item"},
+    };
+    QSqlRecord parameters;
+    parameters.append(QSqlField(QStringLiteral("id_unit"), QVariant::LongLong));
+    parameters.setValue(0, 1);
+    for (auto it = selects.cbegin(); it != selects.cend(); ++it) {
+        QSqlQuery query = c.execScript(c.getScript(it.key()), parameters);
+        QVERIFY2(query.isActive() && query.isValid(), qPrintable(it.key() + query.lastError().text()));
+        QStringList fields;
+        for (int i = 0; i < query.record().count(); ++i)
+            fields << query.record().fieldName(i);
+        QCOMPARE(fields.join(QLatin1Char('|')), it.value());
+    }
+}
+
+void tst_Driver::roundTripsHostileValues_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QVariant>("value");
+    const QStringList backends = qEnvironmentVariable("VARKOLIN_TEST_BACKENDS", "sqlite").split(QLatin1Char(','));
+    const QList<QPair<const char *, QVariant>> values = {
+        {"quotes", QStringLiteral("O'Brien \"Цех\" ''")},
+        {"parameters in text", QStringLiteral(":id :c_name :id_division (:id) ,:c_name")},
+        {"statement in text", QStringLiteral("'); DELETE FROM t_prod_units; --")},
+        {"backslashes", QStringLiteral("C:\\new\\table \\' \\\\")},
+        {"cyrillic", QStringLiteral("Сборочный цех №3 «Восток»")},
+        {"emoji", QStringLiteral("Цех 🏭 👷‍♀️")},
+        {"comment markers", QStringLiteral("/* -- */ $$ $a$")},
+        {"line breaks", QStringLiteral("one\ntwo\r\n\tthree")},
+        {"long", QString(100000, QLatin1Char('x')).replace(500, 1, QLatin1Char('\''))},
+        {"empty", QString(QLatin1String(""))},
+    };
+    for (const QString &b : backends) {
+        for (const auto &v : values)
+            QTest::newRow(qPrintable(b + QStringLiteral(": ") + QLatin1String(v.first))) << b << v.second;
+    }
+}
+
+// Values pass through the real insert, update and select scripts exactly,
+// and change no other row.
+void tst_Driver::roundTripsHostileValues()
+{
+    QFETCH(QString, backend);
+    QFETCH(QVariant, value);
+    TestConnection tc;
+    OPEN_TEST_CONNECTION(tc, backend, true);
+    QSqlConnection &c = tc.connection();
+    const QStringList before = unitRows(c);
+
+    QSqlQuery inserted = c.execScript(c.getScript(QStringLiteral("PROD_UNITS_INSERT")),
+                                      unitRecord(-1, value, true, QVariant(), QVariant()));
+    QVERIFY2(inserted.isSelect(), qPrintable(inserted.lastError().text()));
+    const qlonglong id = inserted.value(QStringLiteral("id")).toLongLong();
+    QVERIFY(id > 0);
+    QCOMPARE(inserted.value(QStringLiteral("c_name")).toString(), value.toString());
+    QVERIFY(inserted.isNull(QStringLiteral("id_division")));
+
+    const QString changed = value.toString() + QStringLiteral(" :id'");
+    QSqlQuery updated = c.execScript(c.getScript(QStringLiteral("PROD_UNITS_UPDATE")),
+                                     unitRecord(id, changed, false, 2, QVariant()));
+    QVERIFY2(updated.isSelect(), qPrintable(updated.lastError().text()));
+    QCOMPARE(updated.value(QStringLiteral("c_name")).toString(), changed);
+
+    QSqlQuery selected = c.execScript(c.getScript(QStringLiteral("PROD_UNITS_SELECT")), QSqlRecord());
+    QString stored;
+    QStringList after;
+    do {
+        if (selected.value(QStringLiteral("id")).toLongLong() == id)
+            stored = selected.value(QStringLiteral("c_name")).toString();
+    } while (selected.next());
+    QCOMPARE(stored, changed);
+    const QStringList all = unitRows(c);
+    for (const QString &row : all) {
+        if (!row.startsWith(QString::number(id) + QLatin1Char('|')))
+            after << row;
+    }
+    QCOMPARE(after, before);
+}
+
+void tst_Driver::rejectsBadReferences_data()
+{
+    TestDatabases::addBackendRows();
+}
+
+// Bad references fail when written instead of corrupting the data.
+void tst_Driver::rejectsBadReferences()
+{
+    QFETCH(QString, backend);
+    TestConnection tc;
+    OPEN_TEST_CONNECTION(tc, backend, true);
+    QSqlConnection &c = tc.connection();
+    const QStringList before = unitRows(c);
+    MessageCatcher catcher;
+    QSqlQuery unknownCompany = c.execScript(c.getScript(QStringLiteral("PROD_UNITS_INSERT")),
+                                            unitRecord(-1, QStringLiteral("x"), false, 99999, QVariant()));
+    QVERIFY(unknownCompany.lastError().isValid());
+    QSqlQuery unknownStorage = c.execScript(c.getScript(QStringLiteral("PROD_UNITS_UPDATE")),
+                                            unitRecord(1, QStringLiteral("x"), true, QVariant(), 99999));
+    QVERIFY(unknownStorage.lastError().isValid());
+    QSqlQuery noName = c.execScript(c.getScript(QStringLiteral("PROD_UNITS_INSERT")),
+                                    unitRecord(-1, QVariant(QVariant::String), false, 1, QVariant()));
+    QVERIFY(noName.lastError().isValid());
+    QSqlQuery companyInUse = c.execScript(QStringLiteral("DELETE FROM sys.t_division WHERE id = 1"), QList<QVariant>());
+    QVERIFY(companyInUse.lastError().isValid());
+    QCOMPARE(unitRows(c), before);
+    QVERIFY(catcher.warned(QStringLiteral("Error executing query: ")));
+}
+
+void tst_Driver::runsBatches_data()
+{
+    TestDatabases::addBackendRows();
+}
+
+void tst_Driver::runsBatches()
+{
+    QFETCH(QString, backend);
+    TestConnection tc;
+    OPEN_TEST_CONNECTION(tc, backend, false);
+    QSqlConnection &c = tc.connection();
+    QPlainTextEdit log;
+    QList<QSqlQuery> results;
+    QVERIFY(c.batchExec(QStringLiteral(
+            "INSERT INTO sys.t_division (id, c_name) VALUES (1, 'a;b'); -- first\n"
+            "SELECT c_name FROM sys.t_division; SELECT count(*) FROM sys.t_division;"), &log, &results));
+    QCOMPARE(results.size(), 3);
+    QVERIFY(results.at(1).isSelect());
+    QVERIFY(log.toPlainText().contains(QLatin1String("SELECT count(*)")));
+
+    // A failing statement stops the batch and undoes the transaction it began.
+    QPlainTextEdit failed;
+    QVERIFY(!c.batchExec(QStringLiteral(
+            "BEGIN; INSERT INTO sys.t_division (id, c_name) VALUES (2, 'b'); INSERT INTO nowhere VALUES (1); "
+            "INSERT INTO sys.t_division (id, c_name) VALUES (3, 'c'); COMMIT;"), &failed, nullptr));
+    QVERIFY(failed.toPlainText().contains(QLatin1String("ERROR: ")));
+    QVERIFY(!failed.toPlainText().contains(QLatin1String("'c'")));
+    QCOMPARE(count(c, QStringLiteral("sys.t_division")), 1);
+    // The connection is usable again, outside any transaction.
+    QVERIFY(c.batchExec(QStringLiteral("INSERT INTO sys.t_division (id, c_name) VALUES (4, 'd')")));
+    QVERIFY(c.db.transaction());
+    QVERIFY(c.db.rollback());
+    QCOMPARE(count(c, QStringLiteral("sys.t_division")), 2);
+}
+
+void tst_Driver::fetchesInsertedRow_data()
+{
+    TestDatabases::addBackendRows();
+}
+
+void tst_Driver::fetchesInsertedRow()
+{
+    QFETCH(QString, backend);
+    TestConnection tc;
+    OPEN_TEST_CONNECTION(tc, backend, true);
+    QSqlConnection &c = tc.connection();
+    QSqlQuery query(c.db);
+    QVERIFY(query.exec(QStringLiteral("INSERT INTO t_prod_units (c_name, b_is_side) VALUES ('Новый', FALSE)")));
+    c.scopeIdentity(QStringLiteral("t_prod_units"), &query);
+    QVERIFY(query.isSelect());
+    QCOMPARE(query.value(QStringLiteral("c_name")).toString(), QStringLiteral("Новый"));
+    QCOMPARE(query.value(QStringLiteral("id")).toLongLong(),
+             c.execScript(QStringLiteral("SELECT max(id) FROM t_prod_units")).toLongLong());
+
+    MessageCatcher catcher;
+    QSqlQuery hostile(c.db);
+    c.scopeIdentity(QStringLiteral("t_prod_units; DELETE FROM t_prod_units"), &hostile);
+    QVERIFY(!hostile.isActive());
+    QVERIFY(count(c, QStringLiteral("t_prod_units")) > 1);
+}
+
+void tst_Driver::readsAttributesAndPanels_data()
+{
+    TestDatabases::addBackendRows();
+}
+
+void tst_Driver::readsAttributesAndPanels()
+{
+    QFETCH(QString, backend);
+    TestConnection tc;
+    OPEN_TEST_CONNECTION(tc, backend, true);
+    QSqlConnection &c = tc.connection();
+    QCOMPARE(c.getSystemAttr(QStringLiteral("superAdminId")).toString(), QStringLiteral("1"));
+    QVERIFY(!c.getSystemAttr(QStringLiteral("nothing' OR '1'='1")).isValid());
+    QCOMPARE(c.execScript(QStringLiteral("SELECT c_value FROM sys.t_sys_attr WHERE c_attr = 'FilePath';")),
+             QVariant(QString(QLatin1String(""))));
+
+    QPanelList panels;
+    QVERIFY(c.GetList(panels));
+    QVERIFY(panels.isEmpty());
+    QVERIFY(c.batchExec(QStringLiteral(
+            "INSERT INTO sys.t_panel (c_name, c_library, c_caption, n_order) VALUES ('units', 'Varkolin', 'Участки', 2);"
+            "INSERT INTO sys.t_panel (c_name, c_library, n_order) VALUES ('stock', 'Pelmarin', 1);")));
+    QVERIFY(c.GetList(panels));
+    QCOMPARE(panels.size(), 2);
+    QCOMPARE(panels.at(0).library, QStringLiteral("Pelmarin"));
+    QCOMPARE(panels.at(1).caption, QStringLiteral("Участки"));
+}
+
+QTEST_MAIN(tst_Driver)
+#include "tst_driver.moc"
