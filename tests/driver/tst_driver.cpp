@@ -147,6 +147,12 @@ void tst_Driver::reportsConnectionProblems_data()
     QTest::newRow("unknown scheme") << "mysql://u@h/d" << "Unsupported database URL";
     QTest::newRow("relative file") << "sqlite:data/app.db" << "absolute file path";
     QTest::newRow("folder is a file") << "sqlite:/dev/null/app.db" << "Cannot create the folder";
+    static QTemporaryFile junk;
+    if (junk.open()) {
+        junk.write(QByteArray(4096, 'j'));
+        junk.flush();
+        QTest::newRow("not a database") << "sqlite:" + junk.fileName() << "is not a usable SQLite database";
+    }
     const QStringList backends = qEnvironmentVariable("VARKOLIN_TEST_BACKENDS").split(QLatin1Char(','));
     if (!backends.contains(QStringLiteral("postgres")))
         return;
