@@ -1,0 +1,558 @@
+#include "qdatatable.h"
+#include "hostcontract.h"
+#include "qsqlconnection.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QHeaderView>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QStandardItemModel>
+#include <QTableView>
+
+namespace {
+
+// Scripts and other modules call the slots by name, so the type names in
+// their signatures must be known to the meta-type system.
+const int registeredTypes = [] {
+    qRegisterMetaType<rowState>("rowState");
+    qRegisterMetaType<lockState>("lockState");
+    qRegisterMetaType<idxType>("idxType");
+    qRegisterMetaType<filterType>("filterType");
+    return 0;
+}();
+
+} // namespace
+
+QDataTable::QDataTable(const QString &name, QSqlConnection *connection, QObject *parent)
+    : QObject(parent)
+{
+    Q_UNUSED(registeredTypes);
+    setObjectName(name);
+    setConnection(connection);
+    m_model = new QStandardItemModel(0, 0, this);
+    m_model->setObjectName(name + QStringLiteral("_data_"));
+    m_model->setSortRole(CurrentValueRole);
+}
+
+QDataTable::~QDataTable() = default;
+
+// QStandardItem ignores a value that compares equal to the one it holds,
+// and Qt 5 finds a null value equal to false or 0 of its type: without the
+// clearing, a false from the server would never replace a null.
+void QDataTable::setItemValue(QStandardItem *item, const QVariant &value, int role)
+{
+    if (item->data(role).isNull() != value.isNull())
+        item->setData(QVariant(), role);
+    item->setData(value, role);
+}
+
+void QDataTable::setConnection(QSqlConnection *connection)
+{
+    if (!connection)
+        return;
+    m_connection = connection;
+    setScripts(m_selectKey, m_updateKey, m_insertKey, m_deleteKey, m_native);
+    m_db = &connection->db;
+}
+
+void QDataTable::setScripts(QString aSelect, QString aUpdate, QString aInsert, QString aDelete, bool bNative)
+{
+    m_selectKey = aSelect;
+    m_updateKey = aUpdate;
+    m_insertKey = aInsert;
+    m_deleteKey = aDelete;
+    m_native = bNative;
+    if (bNative) {
+        m_selectText = aSelect;
+        m_updateText = aUpdate;
+        m_insertText = aInsert;
+        m_deleteText = aDelete;
+    } else if (m_connection) {
+        m_selectText = m_connection->getScript(aSelect);
+        m_updateText = m_connection->getScript(aUpdate);
+        m_insertText = m_connection->getScript(aInsert);
+        m_deleteText = m_connection->getScript(aDelete);
+    } else {
+        qWarning() << "Connection not defined";
+    }
+}
+
+void QDataTable::setNativeScripts(QString aSelect, QString aUpdate, QString aInsert, QString aDelete)
+{
+    m_selectText = aSelect;
+    m_updateText = aUpdate;
+    m_insertText = aInsert;
+    m_deleteText = aDelete;
+}
+
+void QDataTable::resolveScripts()
+{
+    if (m_connection)
+        setScripts(m_selectKey, m_updateKey, m_insertKey, m_deleteKey, m_native);
+}
+
+bool QDataTable::setSelectParam(QString paramName, QVariant paramValue)
+{
+    const int index = m_selectParams.indexOf(paramName);
+    if (paramValue.isNull()) {
+        if (index >= 0)
+            m_selectParams.remove(index);
+        return true;
+    }
+    if (index < 0)
+        m_selectParams.append(QSqlField(paramName, paramValue.type()));
+    m_selectParams.setValue(paramName, paramValue);
+    return true;
+}
+
+void QDataTable::addColumn(QString aFieldName, int aDataType, bool aVisible, QString aLabel, int nAutoInc,
+                           int aWidth, QVariant aDefValue, int aFlg, QString aToolTip, QIcon *aHeaderIcon)
+{
+    colInfo column;
+    column.fieldName = aFieldName;
+    column.label = aLabel;
+    column.toolTip = aToolTip;
+    column.dataType = aDataType;
+    column.defValue = aDefValue;
+    column.width = aWidth;
+    column.visible = aVisible;
+    column.flags = aFlg;
+    column.autoInc = nAutoInc;
+    column.headerIcon = aHeaderIcon;
+    m_columns.append(column);
+    if (aFlg & ColumnHashIndex)
+        addSearchIndex(aFieldName, IndexHash);
+}
+
+void QDataTable::generateColumns(const QSqlRecord &record)
+{
+    if (!m_columns.isEmpty())
+        return;
+    for (int i = 0; i < record.count(); ++i) {
+        colInfo column;
+        column.fieldName = record.fieldName(i);
+        column.label = column.fieldName;
+        column.dataType = int(record.field(i).type());
+        column.width = 100;
+        column.visible = true;
+        column.flags = ColumnHashIndex;
+        m_columns.append(column);
+    }
+}
+
+void QDataTable::setColumns(const infoList &columns)
+{
+    if (m_state == -2)
+        m_columns = columns;
+}
+
+void QDataTable::dropColumns()
+{
+    if (m_state != -2)
+        return;
+    m_columns.clear();
+    close();
+    m_model->clear();
+    m_indexKinds.clear();
+}
+
+void QDataTable::setKeyField(QString aField)
+{
+    m_keyField = aField;
+    if (!m_indexKinds.contains(aField))
+        addSearchIndex(aField, IndexHash);
+}
+
+void QDataTable::addSearchIndex(QString fld, idxType method)
+{
+    if (m_indexKinds.contains(fld))
+        return;
+    m_indexKinds.insert(fld, method);
+    if (method == IndexHash)
+        m_hashIndexes.insert(fld, QMultiHash<QString, qlonglong>());
+}
+
+bool QDataTable::open(bool backGround, bool printQuery)
+{
+    if (m_state == -2) {
+        if (fillTable(backGround, printQuery)) {
+            m_state = 0;
+            m_currentRow = 0;
+        } else {
+            if (!m_columns.isEmpty())
+                installHeader();
+            m_state = -1;
+        }
+        for (const colInfo &column : qAsConst(m_columns)) {
+            if (column.autoInc != 0)
+                m_autoIncrement.insert(column.fieldName, 0);
+        }
+    }
+    connectItemChanges();
+    if (m_view)
+        prepareView(m_view);
+    return true;
+}
+
+void QDataTable::installHeader()
+{
+    m_model->setColumnCount(m_columns.size());
+    for (int i = 0; i < m_columns.size(); ++i)
+        m_model->setHorizontalHeaderItem(i, new QStandardItem(m_columns.at(i).label));
+}
+
+bool QDataTable::fillTable(bool backGround, bool printQuery)
+{
+    resolveScripts();
+    if (m_selectText.isEmpty() || !m_connection || !m_db)
+        return false;
+    QSqlQuery query(*m_db);
+    // Rows are read once, in order; Qt need not keep them all a second time.
+    query.setForwardOnly(true);
+    if (backGround)
+        QCoreApplication::processEvents();
+    m_connection->execScript(m_selectText, &query, m_selectParams, printQuery);
+    if (!query.isSelect())
+        return false;
+    clear();
+    if (m_columns.isEmpty())
+        generateColumns(query.record());
+    m_model->setColumnCount(m_columns.size());
+    for (int i = 0; i < m_columns.size(); ++i) {
+        const colInfo &column = m_columns.at(i);
+        auto *header = column.headerIcon ? new QStandardItem(*column.headerIcon, column.label)
+                                         : new QStandardItem(column.label);
+        header->setData(column.toolTip.isEmpty() ? column.label : column.toolTip, Qt::ToolTipRole);
+        m_model->setHorizontalHeaderItem(i, header);
+    }
+    loadRows(query, backGround);
+    query.finish();
+    m_model->setSortRole(CurrentValueRole);
+    m_modified = false;
+    return true;
+}
+
+bool QDataTable::loadRows(QSqlQuery &query, bool backGround)
+{
+    while (query.isValid()) {
+        QSqlRecord shaped = m_connection->convert(query.record(), m_columns);
+        if (!shaped.isEmpty()) {
+            // The row is built before it joins the model, so a bound view
+            // hears of it once instead of once per cell and role.
+            const int row = m_model->rowCount();
+            QList<QStandardItem *> items;
+            items.reserve(m_columns.size());
+            for (int i = 0; i < m_columns.size(); ++i)
+                items.append(new QStandardItem);
+            for (int i = 0; i < m_columns.size(); ++i)
+                writeCell(row, i, items.at(i), items.first(), shaped, true, RowUnchanged);
+            items.first()->setData(0, LockRole);
+            m_model->appendRow(items);
+            setRowState(row, RowUnchanged);
+            m_modified = true;
+            if (m_view)
+                prepareView(m_view);
+        }
+        if (backGround)
+            QCoreApplication::processEvents();
+        if (!query.next())
+            break;
+    }
+    return true;
+}
+
+void QDataTable::clear()
+{
+    m_model->removeRows(0, m_model->rowCount());
+    m_pendingInsert.clear();
+    m_pendingUpdate.clear();
+    m_pendingDelete.clear();
+}
+
+void QDataTable::close()
+{
+    disconnectItemChanges();
+    clear();
+    m_state = -2;
+    m_autoIncrement.clear();
+    m_modified = false;
+    m_currentRow = -1;
+    for (auto it = m_hashIndexes.begin(); it != m_hashIndexes.end(); ++it)
+        it.value().clear();
+    m_textIndexes.clear();
+    m_filters.clear();
+    m_loadedValues.clear();
+    m_hiddenRows = 0;
+}
+
+void QDataTable::connectItemChanges()
+{
+    connect(m_model, &QStandardItemModel::itemChanged, this, &QDataTable::onItemChanged,
+            Qt::UniqueConnection);
+}
+
+void QDataTable::disconnectItemChanges()
+{
+    disconnect(m_model, &QStandardItemModel::itemChanged, this, nullptr);
+}
+
+QList<QStandardItem *> QDataTable::rowItems(int row, bool create)
+{
+    QList<QStandardItem *> items;
+    for (int i = 0; i < m_columns.size(); ++i) {
+        QStandardItem *item = m_model->item(row, i);
+        if (!item && create) {
+            item = new QStandardItem;
+            m_model->setItem(row, i, item);
+        }
+        items.append(item);
+    }
+    return items;
+}
+
+bool QDataTable::setRow(int row, QSqlRecord record, bool bFill)
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return false;
+    if (m_model->columnCount() < m_columns.size())
+        m_model->setColumnCount(m_columns.size());
+    const QList<QStandardItem *> items = rowItems(row, true);
+    if (bFill)
+        setLock(row, 0);
+    for (int i = 0; i < m_columns.size(); ++i) {
+        if (record.indexOf(m_columns.at(i).fieldName) < 0)
+            continue;
+        writeCell(row, i, items.at(i), items.first(), record, bFill, getRowState(row));
+    }
+    const int state = getRowState(row);
+    if (state != RowNew && state != RowDeleted)
+        setRowState(row, bFill ? RowUnchanged : RowModified);
+    m_modified = true;
+    return true;
+}
+
+void QDataTable::writeCell(int row, int column, QStandardItem *item, QStandardItem *first,
+                           QSqlRecord &record, bool bFill, int state)
+{
+    CellWrite guard(this);
+    const colInfo &info = m_columns.at(column);
+    QVariant value = record.value(info.fieldName);
+    const QVariant previous = item->data(CurrentValueRole);
+    const bool hadPrevious = item->data(Qt::DisplayRole).isValid() || previous.isValid();
+    const QString previousText = item->data(Qt::DisplayRole).toString();
+
+    setItemValue(item, value, CurrentValueRole);
+    setItemValue(item, value, Qt::EditRole);
+    if (bFill)
+        setItemValue(item, value, OriginalValueRole);
+
+    cellData cell;
+    cell.text = record.isNull(info.fieldName) ? QString() : value.toString();
+    if (info.visible)
+        emit getDispInfo(column, &value, &cell, &record, state);
+    storeDisplay(item, cell);
+
+    if (m_indexKinds.value(info.fieldName, 0) == IndexHash)
+        indexHashed(row, info, previous, hadPrevious, record.value(info.fieldName));
+    if ((info.flags & ColumnTextIndex) && state != RowDeleted)
+        indexDisplayText(column, first, previousText, hadPrevious, cell.text);
+}
+
+void QDataTable::storeDisplay(QStandardItem *item, const cellData &cell)
+{
+    item->setData(cell.icon, Qt::DecorationRole);
+    item->setData(cell.text, Qt::DisplayRole);
+    item->setData(cell.foreground, Qt::ForegroundRole);
+    item->setData(cell.background, Qt::BackgroundRole);
+    if (!cell.font.toString().isEmpty())
+        item->setData(cell.font, Qt::FontRole);
+    if (!cell.toolTip.isEmpty())
+        item->setData(cell.toolTip, Qt::ToolTipRole);
+}
+
+// The previous entry goes whatever the row's state: a stale entry would make
+// index users that trust their candidates find rows that no longer match.
+void QDataTable::indexHashed(int row, const colInfo &column, const QVariant &previous, bool hadPrevious,
+                             const QVariant &value)
+{
+    QMultiHash<QString, qlonglong> &index = m_hashIndexes[column.fieldName];
+    if (hadPrevious)
+        index.remove(previous.toString(), row);
+    index.insert(value.toString(), row);
+}
+
+void QDataTable::indexDisplayText(int column, QStandardItem *first, const QString &previousText,
+                                  bool hadPrevious, const QString &text)
+{
+    QMultiHash<QString, QStandardItem *> &index = m_textIndexes[column];
+    if (hadPrevious)
+        index.remove(previousText, first);
+    index.insert(text, first);
+}
+
+int QDataTable::getRowState(int row) const
+{
+    const QStandardItem *first = row >= 0 ? m_model->item(row, 0) : nullptr;
+    return first ? first->data(RowStateRole).toInt() : RowDeleted;
+}
+
+int QDataTable::getLock(int row) const
+{
+    const QStandardItem *first = row >= 0 ? m_model->item(row, 0) : nullptr;
+    return first ? first->data(LockRole).toInt() : 0;
+}
+
+bool QDataTable::setLock(int row, lockState lock)
+{
+    const QSignalBlocker blocker(m_model);
+    return m_model->setData(m_model->index(row, 0), lock, LockRole);
+}
+
+qlonglong QDataTable::rowId(int row) const
+{
+    return objToVar(row >= 0 ? m_model->item(row, 0) : nullptr).toLongLong();
+}
+
+int QDataTable::rowOf(qlonglong id) const
+{
+    auto *item = static_cast<QStandardItem *>(varToObj(id));
+    return item ? m_model->indexFromItem(item).row() : -1;
+}
+
+bool QDataTable::setRowState(int row, rowState state)
+{
+    m_model->blockSignals(true);
+    const bool written = m_model->setData(m_model->index(row, 0), state, RowStateRole);
+    if (written) {
+        const qlonglong id = rowId(row);
+        switch (state) {
+        case RowNew:
+            m_pendingDelete.remove(id);
+            m_pendingUpdate.remove(id);
+            m_pendingInsert.add(id);
+            break;
+        case RowUnchanged:
+            m_pendingUpdate.remove(id);
+            m_pendingDelete.remove(id);
+            m_pendingInsert.remove(id);
+            break;
+        case RowModified:
+            m_pendingInsert.remove(id);
+            m_pendingDelete.remove(id);
+            m_pendingUpdate.add(id);
+            break;
+        case RowDeleted:
+            m_pendingDelete.add(id);
+            // Written again so that the display callback sees the deleted state.
+            setRow(row, getRecord(row, false), false);
+            break;
+        default:
+            break;
+        }
+    }
+    m_model->blockSignals(false);
+    if (written && state == RowDeleted)
+        refreshRow(row);
+    return written;
+}
+
+// Writes made with the model's signals blocked reach no view; this tells
+// the views to show the row again. The model answers the signal with
+// itemChanged for each cell, which is no edit either.
+void QDataTable::refreshRow(int row)
+{
+    CellWrite guard(this);
+    if (row >= 0 && row < m_model->rowCount() && m_model->columnCount() > 0)
+        emit m_model->dataChanged(m_model->index(row, 0), m_model->index(row, m_model->columnCount() - 1));
+}
+
+QSqlRecord QDataTable::getRecord(int row, bool bSkipDeleted) const
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return QSqlRecord();
+    const int state = getRowState(row);
+    if (bSkipDeleted && state == RowDeleted)
+        return QSqlRecord();
+    if (state != RowNew && m_state == -1)
+        return QSqlRecord();
+    QSqlRecord record;
+    for (int i = 0; i < m_columns.size(); ++i) {
+        const colInfo &column = m_columns.at(i);
+        QSqlField field(column.fieldName, QVariant::Type(column.dataType));
+        if (const QStandardItem *item = m_model->item(row, i))
+            field.setValue(item->data(CurrentValueRole));
+        record.append(field);
+    }
+    return record;
+}
+
+QVariant QDataTable::getField(QString fldName, int rowNum)
+{
+    if (m_state == -2 || m_model->rowCount() == 0)
+        return QVariant();
+    const QSqlRecord record = getRecord(rowNum < 0 ? int(m_currentRow) : rowNum, false);
+    const int index = record.indexOf(fldName);
+    return index < 0 ? QVariant() : record.value(index);
+}
+
+QStringList QDataTable::getValuesList(int column) const
+{
+    return m_textIndexes.value(column).uniqueKeys();
+}
+
+QStringList QDataTable::getValuesList(const QString &fldName) const
+{
+    for (int i = 0; i < m_columns.size(); ++i) {
+        if (m_columns.at(i).fieldName == fldName)
+            return getValuesList(i);
+    }
+    return QStringList();
+}
+
+int QDataTable::rowCount()
+{
+    return m_model->rowCount();
+}
+
+int QDataTable::visibleRowCount()
+{
+    return int(m_model->rowCount() - m_hiddenRows);
+}
+
+int QDataTable::lastRow()
+{
+    return m_model->rowCount() - 1;
+}
+
+bool QDataTable::first()
+{
+    if (m_state == -2)
+        return false;
+    m_currentRow = 0;
+    return true;
+}
+
+bool QDataTable::last()
+{
+    if (m_state == -2)
+        return false;
+    m_currentRow = m_model->rowCount() - 1;
+    return true;
+}
+
+bool QDataTable::next()
+{
+    if (m_state == -2 || m_currentRow + 1 >= m_model->rowCount())
+        return false;
+    ++m_currentRow;
+    return true;
+}
+
+bool QDataTable::prev()
+{
+    if (m_state == -2 || m_currentRow <= 0)
+        return false;
+    --m_currentRow;
+    return true;
+}

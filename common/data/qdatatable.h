@@ -1,0 +1,242 @@
+#pragma once
+
+#include "colinfo.h"
+#include "pendinglist.h"
+#include "varkolin_export.h"
+
+#include <QBrush>
+#include <QFont>
+#include <QHash>
+#include <QIcon>
+#include <QMap>
+#include <QMultiHash>
+#include <QMultiMap>
+#include <QObject>
+#include <QSqlDatabase>
+#include <QSqlRecord>
+#include <QStringList>
+#include <QVariant>
+
+class QShortcut;
+class QSqlConnection;
+class QSqlQuery;
+class QStandardItem;
+class QStandardItemModel;
+class QTableView;
+
+// Row state, under Qt::UserRole + 3 of a row's first item.
+typedef int rowState;
+enum : rowState { RowUnchanged = 0, RowNew = 1, RowModified = 2, RowDeleted = 3 };
+// Lock of a row, under Qt::UserRole + 4 of its first item; only 0 has a meaning.
+typedef int lockState;
+// Kind of search index of a field; only IndexHash builds one.
+typedef int idxType;
+enum : idxType { IndexHash = 2 };
+// Kind of a filter: 0 keeps the matching rows, anything else hides them.
+typedef int filterType;
+enum : filterType { FilterKeep = 0, FilterHide = 1 };
+
+// Column flag bits.
+enum ColumnFlag {
+    ColumnHashIndex = 0x01,
+    ColumnTextIndex = 0x02,
+    ColumnFixedWidth = 0x04,
+    ColumnResizeToContents = 0x10,
+    ColumnStretch = 0x40,
+};
+
+// Item roles of a table's model.
+enum DataRole {
+    OriginalValueRole = Qt::UserRole + 1,
+    CurrentValueRole = Qt::UserRole + 2,
+    RowStateRole = Qt::UserRole + 3,
+    LockRole = Qt::UserRole + 4,
+};
+
+// How one cell is shown; a getDispInfo listener fills it in.
+struct VARKOLIN_EXPORT cellData
+{
+    QString text;
+    QIcon icon;
+    QBrush foreground = QBrush(Qt::black, Qt::SolidPattern);
+    QBrush background;
+    QString toolTip;
+    QFont font;
+};
+typedef cellData QCellData;
+
+// One filter of a column.
+struct VARKOLIN_EXPORT filterStruct
+{
+    filterType type = FilterKeep;
+    QStringList values;
+};
+
+// The client-side cache of one result set, named by its object name (the
+// table name). Rows live in a QStandardItemModel with a state each; edits stay
+// on the client until commit runs the table's scripts.
+class VARKOLIN_EXPORT QDataTable : public QObject
+{
+    Q_OBJECT
+public:
+    QDataTable(const QString &name, QSqlConnection *connection, QObject *parent = nullptr);
+    ~QDataTable() override;
+
+    // Takes the connection and resolves the scripts again; nothing for null.
+    void setConnection(QSqlConnection *connection);
+    QSqlConnection *connection() const { return m_connection; }
+    // Columns from the record's fields; nothing when the table has columns.
+    void generateColumns(const QSqlRecord &record);
+    const infoList &columns() const { return m_columns; }
+    // Replaces the column list (for copying a definition); only while closed.
+    void setColumns(const infoList &columns);
+    QString keyField() const { return m_keyField; }
+
+    // Runs the select and loads its rows; false when no result set came back.
+    bool fillTable(bool backGround = false, bool printQuery = false);
+    // Removes every row and empties the pending lists.
+    void clear();
+
+    // Writes the record's fields into the row; the one way values enter the model.
+    bool setRow(int row, QSqlRecord record, bool bFill);
+    // The row's current values; empty out of range, for a deleted row when
+    // skipping deleted ones, or for a row not new while nothing was loaded.
+    QSqlRecord getRecord(int row, bool bSkipDeleted = false) const;
+    QStringList getValuesList(int column) const;
+    QStringList getValuesList(const QString &fldName) const;
+    int getTableState() const { return m_state; }
+    int getRowState(int row) const;
+    int getLock(int row) const;
+    bool setRowState(int row, rowState state);
+    bool setLock(int row, lockState lock);
+    QStandardItemModel *getModel() const { return m_model; }
+    bool isModified() const { return m_modified; }
+    int currentRow() const { return int(m_currentRow); }
+
+    QSqlRecord newRow(bool bFill);
+    bool deleteRow(int row);
+    bool killRow(int row);
+    void forceInsert(int row);
+    void forceUpdate(int row);
+    void resetOriginalData(int row, bool bKeepValues);
+    void setDirectEdit(bool directEdit) { m_directEdit = directEdit; }
+
+    // Identities of rows waiting for each commit pass, in order.
+    QList<qlonglong> pendingInserts() const { return m_pendingInsert.toList(); }
+    QList<qlonglong> pendingUpdates() const { return m_pendingUpdate.toList(); }
+    QList<qlonglong> pendingDeletes() const { return m_pendingDelete.toList(); }
+    // The row's identity, 0 when it has none; the row of an identity, -1 when gone.
+    qlonglong rowId(int row) const;
+    int rowOf(qlonglong id) const;
+
+    void setView(QTableView *view);
+    void prepareView(QTableView *view);
+    QTableView *getView() const { return m_view; }
+    int getViewCurrentRow() const;
+    QSqlRecord getViewCurrentRecord() const;
+
+signals:
+    void getDispInfo(int, QVariant *, QCellData *, QSqlRecord *, int);
+    void dataChanged(QString fldName, QVariant oldVal, QVariant newVal, QString tabName);
+
+public slots:
+    void setScripts(QString aSelect, QString aUpdate = QString(), QString aInsert = QString(),
+                    QString aDelete = QString(), bool bNative = false);
+    void setNativeScripts(QString aSelect, QString aUpdate = QString(), QString aInsert = QString(),
+                          QString aDelete = QString());
+    bool setSelectParam(QString paramName, QVariant paramValue);
+    void addColumn(QString aFieldName, int aDataType = 0, bool aVisible = false, QString aLabel = QString(),
+                   int nAutoInc = 0, int aWidth = 100, QVariant aDefValue = QVariant(), int aFlg = 0,
+                   QString aToolTip = QString(), QIcon *aHeaderIcon = nullptr);
+    int rowCount();
+    int visibleRowCount();
+    bool open(bool backGround = false, bool printQuery = false);
+    void close();
+    bool commit(bool backGround = false);
+    bool rollback();
+    bool first();
+    bool last();
+    bool next();
+    bool prev();
+    QVariant getField(QString fldName, int rowNum = -1);
+    bool setField(QString fldName, QVariant fldData);
+    bool setNull(QString fldName);
+    bool addRow();
+    void dropColumns();
+    void setKeyField(QString aField);
+    void addSearchIndex(QString fld, idxType method);
+    int lastRow();
+
+private slots:
+    void onItemChanged(QStandardItem *item);
+    void onIDRequest();
+
+private:
+    // Everything the table writes into its own cells happens inside this
+    // guard, so that onItemChanged can tell those writes from edits.
+    struct CellWrite
+    {
+        explicit CellWrite(QDataTable *table) : m_table(table) { ++m_table->m_ownWrites; }
+        ~CellWrite() { --m_table->m_ownWrites; }
+        QDataTable *m_table;
+    };
+
+    void resolveScripts();
+    void installHeader();
+    void connectItemChanges();
+    void disconnectItemChanges();
+    bool loadRows(QSqlQuery &query, bool backGround);
+    QList<QStandardItem *> rowItems(int row, bool create);
+    void writeCell(int row, int column, QStandardItem *item, QStandardItem *first, QSqlRecord &record,
+                   bool bFill, int state);
+    void refreshRow(int row);
+    static void setItemValue(QStandardItem *item, const QVariant &value, int role);
+    void indexHashed(int row, const colInfo &column, const QVariant &previous, bool hadPrevious,
+                     const QVariant &value);
+    void indexDisplayText(int column, QStandardItem *first, const QString &previousText,
+                          bool hadPrevious, const QString &text);
+    void unindexRow(int row, const QSqlRecord &record);
+    void forgetRow(qlonglong id);
+    void removeRowAt(int row);
+    void storeDisplay(QStandardItem *item, const cellData &cell);
+    bool deletePass(bool backGround);
+    bool insertPass(bool backGround);
+    bool updatePass(bool backGround);
+    bool failCommit(QSqlQuery &query);
+    bool takeServerRow(int row, QSqlQuery &query, const char *pass);
+    QString keyText(const QSqlRecord &record) const;
+
+    infoList m_columns;
+    QString m_selectText;
+    QString m_updateText;
+    QString m_insertText;
+    QString m_deleteText;
+    QSqlConnection *m_connection = nullptr;
+    QStandardItemModel *m_model = nullptr;
+    int m_state = -2;
+    PendingList m_pendingInsert;
+    PendingList m_pendingUpdate;
+    PendingList m_pendingDelete;
+    QMap<QString, int> m_autoIncrement;
+    QSqlRecord m_selectParams;
+    bool m_modified = false;
+    bool m_directEdit = false;
+    qint64 m_currentRow = -1;
+    QString m_selectKey;
+    QString m_updateKey;
+    QString m_insertKey;
+    QString m_deleteKey;
+    bool m_native = false;
+    QSqlDatabase *m_db = nullptr;
+    QString m_keyField;
+    QHash<QString, QMultiHash<QString, qlonglong>> m_hashIndexes;
+    QMap<QString, idxType> m_indexKinds;
+    QTableView *m_view = nullptr;
+    QMap<qlonglong, filterStruct> m_filters;
+    QMap<qlonglong, QMultiHash<QString, QStandardItem *>> m_textIndexes;
+    qint64 m_hiddenRows = 0;
+    QMultiMap<QString, QVariant> m_loadedValues;
+    QShortcut *m_debugShortcut = nullptr;
+    // Writes made by the table itself are not edits (see onItemChanged).
+    int m_ownWrites = 0;
+};

@@ -1,0 +1,344 @@
+// Editing, row states, commit and rollback of QDataTable.
+
+#include "qdatatable.h"
+#include "qsqlconnection.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QStandardItemModel>
+
+QSqlRecord QDataTable::newRow(bool bFill)
+{
+    if (m_state == -2)
+        return QSqlRecord();
+    const int row = m_model->rowCount();
+    QList<QStandardItem *> items;
+    for (int i = 0; i < qMax(1, m_columns.size()); ++i)
+        items.append(new QStandardItem);
+    m_model->appendRow(items);
+    setRowState(row, RowNew);
+
+    m_model->blockSignals(true);
+    QSqlRecord record;
+    for (const colInfo &column : qAsConst(m_columns)) {
+        QSqlField field(column.fieldName, QVariant::Type(column.dataType));
+        field.clear();
+        if (column.autoInc == 0) {
+            if (!column.defValue.toString().isEmpty())
+                field.setValue(column.defValue);
+        } else {
+            const int value = m_autoIncrement.value(column.fieldName, 0) + column.autoInc;
+            m_autoIncrement.insert(column.fieldName, value);
+            field.setValue(value);
+        }
+        record.append(field);
+    }
+    if (bFill)
+        setRow(row, record, false);
+    m_model->blockSignals(false);
+    refreshRow(row);
+    m_state = 0;
+    m_currentRow = row;
+    return record;
+}
+
+bool QDataTable::addRow()
+{
+    return !newRow(true).isEmpty();
+}
+
+bool QDataTable::setField(QString fldName, QVariant fldData)
+{
+    if (m_state == -2 || !m_columns.contains(fldName))
+        return false;
+    QSqlRecord record = getRecord(int(m_currentRow), true);
+    if (record.isEmpty())
+        return false;
+    record.setValue(fldName, fldData);
+    setRow(int(m_currentRow), record, false);
+    return true;
+}
+
+bool QDataTable::setNull(QString fldName)
+{
+    if (m_state == -2 || !m_columns.contains(fldName))
+        return false;
+    QSqlRecord record = getRecord(int(m_currentRow), true);
+    if (record.isEmpty())
+        return false;
+    record.setNull(fldName);
+    setRow(int(m_currentRow), record, false);
+    return true;
+}
+
+bool QDataTable::deleteRow(int row)
+{
+    if (m_state != 0 || row < 0 || row >= m_model->rowCount())
+        return false;
+    m_model->blockSignals(true);
+    setRowState(row, RowDeleted);
+    setRow(row, getRecord(row, false), false);
+    m_model->blockSignals(false);
+    refreshRow(row);
+    return true;
+}
+
+bool QDataTable::killRow(int row)
+{
+    if (m_state != 0)
+        return false;
+    if (row < 0 || row >= m_model->rowCount())
+        return true;
+    removeRowAt(row);
+    m_modified = true;
+    return true;
+}
+
+// Takes a row out of the model with everything that refers to it.
+void QDataTable::removeRowAt(int row)
+{
+    unindexRow(row, getRecord(row, false));
+    forgetRow(rowId(row));
+    m_model->removeRows(row, 1);
+}
+
+void QDataTable::unindexRow(int row, const QSqlRecord &record)
+{
+    for (auto it = m_hashIndexes.begin(); it != m_hashIndexes.end(); ++it) {
+        if (m_indexKinds.value(it.key(), 0) == IndexHash && record.contains(it.key()))
+            it.value().remove(record.value(it.key()).toString(), row);
+    }
+    QStandardItem *first = m_model->item(row, 0);
+    for (auto it = m_textIndexes.begin(); it != m_textIndexes.end(); ++it) {
+        const QStandardItem *cell = m_model->item(row, int(it.key()));
+        if (cell)
+            it.value().remove(cell->data(Qt::DisplayRole).toString(), first);
+    }
+}
+
+void QDataTable::forgetRow(qlonglong id)
+{
+    m_pendingInsert.remove(id);
+    m_pendingUpdate.remove(id);
+    m_pendingDelete.remove(id);
+}
+
+void QDataTable::forceInsert(int row)
+{
+    if (row >= 0) {
+        setRowState(row, RowNew);
+        return;
+    }
+    for (int i = 0; i < m_model->rowCount(); ++i)
+        setRowState(i, RowNew);
+}
+
+void QDataTable::forceUpdate(int row)
+{
+    if (row >= 0) {
+        setRowState(row, RowModified);
+        return;
+    }
+    for (int i = 0; i < m_model->rowCount(); ++i)
+        setRowState(i, RowModified);
+}
+
+void QDataTable::resetOriginalData(int row, bool bKeepValues)
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    CellWrite guard(this);
+    setRowState(row, RowUnchanged);
+    for (int i = 0; i < m_model->columnCount(); ++i) {
+        QStandardItem *item = m_model->item(row, i);
+        if (!item)
+            continue;
+        if (!bKeepValues)
+            setItemValue(item, item->data(OriginalValueRole), CurrentValueRole);
+    }
+    QSqlRecord record = getRecord(row, false);
+    for (int i = 0; i < m_model->columnCount(); ++i) {
+        QStandardItem *item = m_model->item(row, i);
+        if (!item)
+            continue;
+        QVariant value = item->data(CurrentValueRole);
+        cellData cell;
+        cell.text = value.toString();
+        item->setData(QVariant(), Qt::DecorationRole);
+        item->setData(QVariant(), Qt::DisplayRole);
+        item->setData(QVariant(), Qt::ForegroundRole);
+        item->setData(QVariant(), Qt::BackgroundRole);
+        emit getDispInfo(i, &value, &cell, &record, 0);
+        storeDisplay(item, cell);
+    }
+}
+
+bool QDataTable::commit(bool backGround)
+{
+    disconnectItemChanges();
+    resolveScripts();
+    if (!deletePass(backGround) || !insertPass(backGround) || !updatePass(backGround))
+        return false;
+    connectItemChanges();
+    m_modified = false;
+    return true;
+}
+
+bool QDataTable::failCommit(QSqlQuery &query)
+{
+    query.finish();
+    connectItemChanges();
+    return false;
+}
+
+QString QDataTable::keyText(const QSqlRecord &record) const
+{
+    const QString key = m_keyField.isEmpty() && record.count() > 0 ? record.fieldName(0) : m_keyField;
+    return QStringLiteral("%1 = %2").arg(key, record.value(key).toString());
+}
+
+bool QDataTable::deletePass(bool backGround)
+{
+    if (m_pendingDelete.isEmpty())
+        return true;
+    if (m_deleteText.isEmpty()) {
+        qDebug() << "WARNING: delete script is empty." << objectName();
+        return true;
+    }
+    const QList<qlonglong> ids = m_pendingDelete.toList();
+    for (const qlonglong id : ids) {
+        const int row = rowOf(id);
+        if (row < 0) {
+            forgetRow(id);
+            continue;
+        }
+        QSqlQuery query(*m_db);
+        m_connection->execScript(m_deleteText, &query, getRecord(row, false), false);
+        if (query.lastError().type() != QSqlError::NoError)
+            return failCommit(query);
+        query.finish();
+        removeRowAt(row);
+        if (backGround)
+            QCoreApplication::processEvents();
+    }
+    m_pendingDelete.clear();
+    return true;
+}
+
+// Writes the row the server returned into the table. A script that returns
+// a select without a row did not store the row (another user removed it,
+// say): the commit fails there and the row keeps the user's values.
+bool QDataTable::takeServerRow(int row, QSqlQuery &query, const char *pass)
+{
+    if (!query.isValid()) {
+        qWarning().noquote() << QStringLiteral("Commit of table %1 stopped: the %2 script returned no row for %3")
+                                .arg(objectName(), QLatin1String(pass), keyText(getRecord(row, false)));
+        return false;
+    }
+    setRow(row, query.record(), true);
+    setRowState(row, RowUnchanged);
+    return true;
+}
+
+bool QDataTable::insertPass(bool backGround)
+{
+    if (m_pendingInsert.isEmpty())
+        return true;
+    if (m_insertText.isEmpty()) {
+        qDebug() << "WARNING: insert script is empty." << objectName();
+        return true;
+    }
+    const bool identityFetch = !m_keyField.isEmpty() && qApp->property("bNoStoredProc").toBool();
+    const QList<qlonglong> ids = m_pendingInsert.toList();
+    for (const qlonglong id : ids) {
+        const int row = rowOf(id);
+        if (row < 0) {
+            forgetRow(id);
+            continue;
+        }
+        const QSqlRecord record = getRecord(row, false);
+        QSqlQuery query(*m_db);
+        m_connection->execScript(m_insertText, &query, record, false);
+        if (query.lastError().type() != QSqlError::NoError)
+            return failCommit(query);
+        const QVariant oldKey = record.value(m_keyField);
+        if (identityFetch)
+            m_connection->scopeIdentity(objectName(), &query);
+        if (query.isSelect()) {
+            if (!takeServerRow(row, query, "insert"))
+                return failCommit(query);
+            const QVariant newKey = query.record().value(m_keyField);
+            qDebug() << "emit dataChanged(" << m_keyField << oldKey << newKey << objectName() << ") ";
+            emit dataChanged(m_keyField, oldKey, newKey, objectName());
+        }
+        m_pendingInsert.remove(id);
+        query.finish();
+        if (backGround)
+            QCoreApplication::processEvents();
+    }
+    m_pendingInsert.clear();
+    return true;
+}
+
+bool QDataTable::updatePass(bool backGround)
+{
+    if (m_pendingUpdate.isEmpty())
+        return true;
+    if (m_updateText.isEmpty()) {
+        qDebug() << "WARNING: update script is empty." << objectName();
+        return true;
+    }
+    const QList<qlonglong> ids = m_pendingUpdate.toList();
+    for (const qlonglong id : ids) {
+        const int row = rowOf(id);
+        if (row < 0) {
+            forgetRow(id);
+            continue;
+        }
+        QSqlQuery query(*m_db);
+        m_connection->execScript(m_updateText, &query, getRecord(row, false), false);
+        if (query.lastError().type() != QSqlError::NoError)
+            return failCommit(query);
+        query.first();
+        if (query.isSelect()) {
+            if (!takeServerRow(row, query, "update"))
+                return failCommit(query);
+        } else {
+            setRowState(row, RowUnchanged);
+        }
+        query.finish();
+        if (backGround)
+            QCoreApplication::processEvents();
+    }
+    m_pendingUpdate.clear();
+    return true;
+}
+
+bool QDataTable::rollback()
+{
+    disconnectItemChanges();
+    const QList<qlonglong> inserted = m_pendingInsert.toList();
+    for (const qlonglong id : inserted) {
+        const int row = rowOf(id);
+        m_pendingDelete.remove(id);
+        if (row >= 0)
+            removeRowAt(row);
+    }
+    m_pendingInsert.clear();
+    const QList<qlonglong> updated = m_pendingUpdate.toList();
+    for (const qlonglong id : updated) {
+        resetOriginalData(rowOf(id), false);
+        m_pendingDelete.remove(id);
+    }
+    m_pendingUpdate.clear();
+    const QList<qlonglong> deleted = m_pendingDelete.toList();
+    for (const qlonglong id : deleted)
+        resetOriginalData(rowOf(id), false);
+    m_pendingDelete.clear();
+    connectItemChanges();
+    m_modified = false;
+    return true;
+}
