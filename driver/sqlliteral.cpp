@@ -45,6 +45,9 @@ bool isWholeNumber(int type)
 
 QVariant toBool(const QVariant &value)
 {
+    // SQLite hands booleans over as integers; no need to go through text.
+    if (isWholeNumber(value.userType()))
+        return value.toLongLong() != 0;
     const QString text = value.toString().trimmed().toLower();
     if (text == QLatin1String("t") || text == QLatin1String("true") || text == QLatin1String("y")
             || text == QLatin1String("yes"))

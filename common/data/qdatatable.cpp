@@ -235,6 +235,11 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
 
 bool QDataTable::loadRows(QSqlQuery &query, bool backGround)
 {
+    // Every new cell starts as a copy of a cell that already shows the
+    // default display, so that only what differs is written.
+    QStandardItem prototype;
+    prototype.setData(cellData().foreground, Qt::ForegroundRole);
+    prototype.setData(cellData().font, Qt::FontRole);
     while (query.isValid()) {
         QSqlRecord shaped = m_connection->convert(query.record(), m_columns);
         if (!shaped.isEmpty()) {
@@ -244,9 +249,9 @@ bool QDataTable::loadRows(QSqlQuery &query, bool backGround)
             QList<QStandardItem *> items;
             items.reserve(m_columns.size());
             for (int i = 0; i < m_columns.size(); ++i)
-                items.append(new QStandardItem);
+                items.append(prototype.clone());
             for (int i = 0; i < m_columns.size(); ++i)
-                writeCell(row, i, items.at(i), items.first(), shaped, true, RowUnchanged);
+                writeCell(row, i, i, {items.at(i), items.first(), true}, shaped, true, RowUnchanged);
             items.first()->setData(0, LockRole);
             m_model->appendRow(items);
             setRowState(row, RowUnchanged);
@@ -320,11 +325,18 @@ bool QDataTable::setRow(int row, QSqlRecord record, bool bFill)
     const QList<QStandardItem *> items = rowItems(row, true);
     if (bFill)
         setLock(row, 0);
-    for (int i = 0; i < m_columns.size(); ++i) {
-        if (record.indexOf(m_columns.at(i).fieldName) < 0)
-            continue;
-        writeCell(row, i, items.at(i), items.first(), record, bFill, getRowState(row));
+    {
+        // One notice for the whole row instead of one per cell and role;
+        // a row write touches up to eight roles of every cell.
+        const QSignalBlocker blocker(m_model);
+        const int state = getRowState(row);
+        for (int i = 0; i < m_columns.size(); ++i) {
+            const int field = record.indexOf(m_columns.at(i).fieldName);
+            if (field >= 0)
+                writeCell(row, i, field, {items.at(i), items.first(), false}, record, bFill, state);
+        }
     }
+    refreshRow(row);
     const int state = getRowState(row);
     if (state != RowNew && state != RowDeleted)
         setRowState(row, bFill ? RowUnchanged : RowModified);
@@ -332,40 +344,55 @@ bool QDataTable::setRow(int row, QSqlRecord record, bool bFill)
     return true;
 }
 
-void QDataTable::writeCell(int row, int column, QStandardItem *item, QStandardItem *first,
-                           QSqlRecord &record, bool bFill, int state)
+void QDataTable::writeCell(int row, int column, int field, const Cell &cell, QSqlRecord &record,
+                           bool bFill, int state)
 {
     CellWrite guard(this);
     const colInfo &info = m_columns.at(column);
-    QVariant value = record.value(info.fieldName);
-    const QVariant previous = item->data(CurrentValueRole);
-    const bool hadPrevious = item->data(Qt::DisplayRole).isValid() || previous.isValid();
-    const QString previousText = item->data(Qt::DisplayRole).toString();
+    QStandardItem *item = cell.item;
+    QVariant value = record.value(field);
+    const QVariant previous = cell.fresh ? QVariant() : item->data(CurrentValueRole);
+    const QString previousText = cell.fresh ? QString() : item->data(Qt::DisplayRole).toString();
+    const bool hadPrevious = !cell.fresh && (item->data(Qt::DisplayRole).isValid() || previous.isValid());
 
-    setItemValue(item, value, CurrentValueRole);
-    setItemValue(item, value, Qt::EditRole);
-    if (bFill)
-        setItemValue(item, value, OriginalValueRole);
+    if (cell.fresh) {
+        item->setData(value, CurrentValueRole);
+        if (bFill)
+            item->setData(value, OriginalValueRole);
+    } else {
+        setItemValue(item, value, CurrentValueRole);
+        setItemValue(item, value, Qt::EditRole);
+        if (bFill)
+            setItemValue(item, value, OriginalValueRole);
+    }
 
-    cellData cell;
-    cell.text = record.isNull(info.fieldName) ? QString() : value.toString();
+    cellData display;
+    display.text = record.isNull(field) ? QString() : value.toString();
     if (info.visible)
-        emit getDispInfo(column, &value, &cell, &record, state);
-    storeDisplay(item, cell);
+        emit getDispInfo(column, &value, &display, &record, state);
+    storeDisplay(item, display, cell.fresh);
 
     if (m_indexKinds.value(info.fieldName, 0) == IndexHash)
-        indexHashed(row, info, previous, hadPrevious, record.value(info.fieldName));
+        indexHashed(row, info, previous, hadPrevious, record.value(field));
     if ((info.flags & ColumnTextIndex) && state != RowDeleted)
-        indexDisplayText(column, first, previousText, hadPrevious, cell.text);
+        indexDisplayText(column, cell.first, previousText, hadPrevious, display.text);
 }
 
-void QDataTable::storeDisplay(QStandardItem *item, const cellData &cell)
+// A fresh cell already holds the default foreground and font and nothing
+// else, so it takes only what differs from that.
+void QDataTable::storeDisplay(QStandardItem *item, const cellData &cell, bool fresh)
 {
-    item->setData(cell.icon, Qt::DecorationRole);
+    static const cellData defaults;
+    if (!fresh || !cell.icon.isNull())
+        item->setData(cell.icon, Qt::DecorationRole);
     item->setData(cell.text, Qt::DisplayRole);
-    item->setData(cell.foreground, Qt::ForegroundRole);
-    item->setData(cell.background, Qt::BackgroundRole);
-    if (!cell.font.toString().isEmpty())
+    if (!fresh || cell.foreground != defaults.foreground)
+        item->setData(cell.foreground, Qt::ForegroundRole);
+    if (!fresh || cell.background != defaults.background)
+        item->setData(cell.background, Qt::BackgroundRole);
+    // A font's textual description is never empty (it always names a
+    // size), so the font is always stored.
+    if (!fresh || cell.font != defaults.font)
         item->setData(cell.font, Qt::FontRole);
     if (!cell.toolTip.isEmpty())
         item->setData(cell.toolTip, Qt::ToolTipRole);

@@ -187,8 +187,15 @@ private:
     void disconnectItemChanges();
     bool loadRows(QSqlQuery &query, bool backGround);
     QList<QStandardItem *> rowItems(int row, bool create);
-    void writeCell(int row, int column, QStandardItem *item, QStandardItem *first, QSqlRecord &record,
-                   bool bFill, int state);
+    // A cell being written: its item, the first item of its row, and
+    // whether the item is new and not yet in the model.
+    struct Cell
+    {
+        QStandardItem *item;
+        QStandardItem *first;
+        bool fresh;
+    };
+    void writeCell(int row, int column, int field, const Cell &cell, QSqlRecord &record, bool bFill, int state);
     void refreshRow(int row);
     static void setItemValue(QStandardItem *item, const QVariant &value, int role);
     void indexHashed(int row, const colInfo &column, const QVariant &previous, bool hadPrevious,
@@ -198,13 +205,14 @@ private:
     void unindexRow(int row, const QSqlRecord &record);
     void forgetRow(qlonglong id);
     void removeRowAt(int row);
-    void storeDisplay(QStandardItem *item, const cellData &cell);
+    void storeDisplay(QStandardItem *item, const cellData &cell, bool fresh = false);
     bool deletePass(bool backGround);
     bool insertPass(bool backGround);
     bool updatePass(bool backGround);
     bool failCommit(QSqlQuery &query);
     bool takeServerRow(int row, QSqlQuery &query, const char *pass);
     QString keyText(const QSqlRecord &record) const;
+    QSqlRecord shapeServerRow(QSqlRecord record) const;
 
     infoList m_columns;
     QString m_selectText;

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QLibrary>
 #include <QMessageBox>
-#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlField>
 #include <QTextStream>
@@ -16,15 +15,20 @@
 namespace {
 
 // Parameters stand between spaces, commas and parentheses; a token that
-// begins with a colon is one.
+// begins with a colon is one. (A hand-written split: a regular expression
+// here cost a commit more than the statements themselves.)
 QStringList colonTokens(const QString &script)
 {
-    static const QRegularExpression separators(QStringLiteral("[ ,()]"));
     QStringList tokens;
-    const QStringList parts = script.split(separators);
-    for (const QString &part : parts) {
-        if (part.startsWith(QLatin1Char(':')))
-            tokens.append(part);
+    const int size = script.size();
+    int start = 0;
+    for (int i = 0; i <= size; ++i) {
+        const QChar c = i < size ? script.at(i) : QChar(QLatin1Char(' '));
+        if (c != QLatin1Char(' ') && c != QLatin1Char(',') && c != QLatin1Char('(') && c != QLatin1Char(')'))
+            continue;
+        if (i > start && script.at(start) == QLatin1Char(':'))
+            tokens.append(script.mid(start, i - start));
+        start = i + 1;
     }
     return tokens;
 }
@@ -39,9 +43,13 @@ bool appFlag(const char *name)
     return qApp && qApp->property(name).toBool();
 }
 
-// QSqlRecord::indexOf ignores case, but column names match exactly.
-int exactIndex(const QSqlRecord &record, const QString &name)
+// QSqlRecord::indexOf ignores case, but column names match exactly. A
+// select usually delivers the columns in their order, so the expected
+// place is tried first.
+int exactIndex(const QSqlRecord &record, const QString &name, int expected)
 {
+    if (expected < record.count() && record.fieldName(expected) == name)
+        return expected;
     for (int i = 0; i < record.count(); ++i) {
         if (record.fieldName(i) == name)
             return i;
@@ -393,8 +401,9 @@ QVariant QSqlConnection::convert(const QVariant &value, QVariant::Type type)
 QSqlRecord QSqlConnection::convert(const QSqlRecord &record, infoList &columns)
 {
     QSqlRecord shaped;
-    for (const colInfo &column : qAsConst(columns)) {
-        const int index = exactIndex(record, column.fieldName);
+    for (int i = 0; i < columns.size(); ++i) {
+        const colInfo &column = columns.at(i);
+        const int index = exactIndex(record, column.fieldName, i);
         if (index < 0) {
             QSqlField field(column.fieldName, static_cast<QVariant::Type>(column.dataType));
             field.setValue(column.defValue);

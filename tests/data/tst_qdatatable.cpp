@@ -434,6 +434,9 @@ void tst_QDataTable::commitsMixedChanges()
     QCOMPARE(keys.count(), 1);
     QCOMPARE(keys.first(), QVariantList({"id", -1, key, "t_prod_units"}));
     QCOMPARE(table->getModel()->item(row, 0)->data(OriginalValueRole).toLongLong(), key);
+    // The server's row takes the column types, as a loaded row does.
+    QCOMPARE(table->getRecord(row).value(QStringLiteral("b_is_side")).type(), QVariant::Bool);
+    QCOMPARE(table->getRecord(row).value(QStringLiteral("id")).type(), QVariant::LongLong);
 
     QStringList clientRows = allRows(table);
     clientRows.sort();
