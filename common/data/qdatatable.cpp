@@ -155,6 +155,7 @@ void QDataTable::dropColumns()
     close();
     m_model->clear();
     m_indexKinds.clear();
+    m_hashIndexes.clear();
 }
 
 void QDataTable::setKeyField(QString aField)

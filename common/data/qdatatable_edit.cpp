@@ -178,6 +178,11 @@ void QDataTable::resetOriginalData(int row, bool bKeepValues)
 
 bool QDataTable::commit(bool backGround)
 {
+    const bool pending = !m_pendingDelete.isEmpty() || !m_pendingInsert.isEmpty() || !m_pendingUpdate.isEmpty();
+    if (pending && (!m_connection || !m_db)) {
+        qWarning() << "Connection not defined";
+        return false;
+    }
     disconnectItemChanges();
     resolveScripts();
     if (!deletePass(backGround) || !insertPass(backGround) || !updatePass(backGround))

@@ -473,6 +473,18 @@ void tst_QDataTable::fetchesIdentityWithoutStoredProcedures()
 
 void tst_QDataTable::keepsRowsPendingWithoutScripts()
 {
+    {
+        // Without a connection nothing can be written, and nothing is lost.
+        MessageCatcher catcher;
+        QDataTable detached(QStringLiteral("detached"), nullptr);
+        detached.addColumn(QStringLiteral("id"), 4, true, QString(), -1);
+        detached.open();
+        QCOMPARE(detached.getTableState(), -1);
+        detached.newRow(true);
+        QVERIFY(!detached.commit());
+        QCOMPARE(detached.pendingInserts().size(), 1);
+        QVERIFY(catcher.warned(QStringLiteral("Connection not defined")));
+    }
     TestConnection tc;
     OPEN_TEST_CONNECTION(tc, QStringLiteral("sqlite"), true);
     QDataTable table(QStringLiteral("t_division"), &tc.connection());
