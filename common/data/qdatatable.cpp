@@ -33,6 +33,16 @@ QDataTable::QDataTable(const QString &name, QSqlConnection *connection, QObject 
     m_model = new QStandardItemModel(0, 0, this);
     m_model->setObjectName(name + QStringLiteral("_data_"));
     m_model->setSortRole(CurrentValueRole);
+    // Row numbers held by the indexes go stale when rows move or go.
+    const auto forget = [this] { forgetRowNumbers(); };
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, forget);
+    connect(m_model, &QAbstractItemModel::rowsMoved, this, forget);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, forget);
+    connect(m_model, &QAbstractItemModel::modelReset, this, forget);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &, int, int last) {
+        if (last < m_model->rowCount() - 1)
+            forgetRowNumbers();
+    });
 }
 
 QDataTable::~QDataTable() = default;
@@ -139,12 +149,6 @@ void QDataTable::generateColumns(const QSqlRecord &record)
         column.flags = ColumnHashIndex;
         m_columns.append(column);
     }
-}
-
-void QDataTable::setColumns(const infoList &columns)
-{
-    if (m_state == -2)
-        m_columns = columns;
 }
 
 void QDataTable::dropColumns()
@@ -287,6 +291,8 @@ void QDataTable::close()
     for (auto it = m_hashIndexes.begin(); it != m_hashIndexes.end(); ++it)
         it.value().clear();
     m_textIndexes.clear();
+    m_scanIndexes.clear();
+    m_hashIndexesStale = false;
     m_filters.clear();
     m_loadedValues.clear();
     m_hiddenRows = 0;
@@ -373,6 +379,8 @@ void QDataTable::writeCell(int row, int column, int field, const Cell &cell, QSq
         emit getDispInfo(column, &value, &display, &record, state);
     storeDisplay(item, display, cell.fresh);
 
+    if (!m_scanIndexes.isEmpty())
+        updateScanIndex(column, row, previous, value);
     if (m_indexKinds.value(info.fieldName, 0) == IndexHash)
         indexHashed(row, info, previous, hadPrevious, record.value(field));
     if ((info.flags & ColumnTextIndex) && state != RowDeleted)

@@ -16,6 +16,9 @@
 #include <QSqlRecord>
 #include <QStringList>
 #include <QVariant>
+#include <QVector>
+
+#include <memory>
 
 class QShortcut;
 class QSqlConnection;
@@ -88,8 +91,6 @@ public:
     // Columns from the record's fields; nothing when the table has columns.
     void generateColumns(const QSqlRecord &record);
     const infoList &columns() const { return m_columns; }
-    // Replaces the column list (for copying a definition); only while closed.
-    void setColumns(const infoList &columns);
     QString keyField() const { return m_keyField; }
 
     // Runs the select and loads its rows; false when no result set came back.
@@ -129,11 +130,30 @@ public:
     qlonglong rowId(int row) const;
     int rowOf(qlonglong id) const;
 
+    // The row holding the values (the first one not deleted), made current; -1 when none.
+    int locate(const QString &fldName, const QVariant &fldValue);
+    int locate(const QStringList &fldNames, const QList<QVariant> &fldValues);
+    // Whether the record holds the values; a null value asks for a null field.
+    static bool match(const QSqlRecord &record, const QStringList &fldNames, const QList<QVariant> &fldValues);
+    // Replaces the target's rows by copies (new rows) of the rows holding the values.
+    void getRows(QDataTable *target, const QString &fldName, const QVariant &fldValue);
+    void getRows(QDataTable *target, const QStringList &fldNames, const QList<QVariant> &fldValues);
+    // Shows in the bound view only the rows whose display text passes the filters.
+    void setFilter(const QString &fldName, const QStringList &values, filterType type);
+    void setFilter(const QString &fldName, const QString &value, filterType type);
+    void clearFilter(const QString &fldName);
+    void clearFilter(const QStringList &fldNames);
+    void clearAllFilters();
+    void applyFilters();
+
     void setView(QTableView *view);
     void prepareView(QTableView *view);
     QTableView *getView() const { return m_view; }
     int getViewCurrentRow() const;
     QSqlRecord getViewCurrentRecord() const;
+    // Writes the visible columns of the rows not deleted as cp1251 CSV for a
+    // spreadsheet program; nothing when the file cannot be opened.
+    void makeReport(QString fileName);
 
 signals:
     void getDispInfo(int, QVariant *, QCellData *, QSqlRecord *, int);
@@ -145,12 +165,19 @@ public slots:
     void setNativeScripts(QString aSelect, QString aUpdate = QString(), QString aInsert = QString(),
                           QString aDelete = QString());
     bool setSelectParam(QString paramName, QVariant paramValue);
+    // The whole table as semicolon-separated text; deleted rows and states only with full info.
+    QString prepareDump(bool bFullInfo = false);
+    // Writes the dump to "<table>_<yyyy_MM_dd hh_mm>.csv" in the folder, made when missing.
+    void dumpTable(QString dmpDir, bool bFullInfo = false);
     void addColumn(QString aFieldName, int aDataType = 0, bool aVisible = false, QString aLabel = QString(),
                    int nAutoInc = 0, int aWidth = 100, QVariant aDefValue = QVariant(), int aFlg = 0,
                    QString aToolTip = QString(), QIcon *aHeaderIcon = nullptr);
     int rowCount();
     int visibleRowCount();
     bool open(bool backGround = false, bool printQuery = false);
+    // Loads the rows the select returns for more parameter values, merged by the key field.
+    bool append(QString fldName, QVariant fldValue, bool overwrite = false);
+    bool append(QStringList fldNames, QVariantList fldValues, bool overwrite = false);
     void close();
     bool commit(bool backGround = false);
     bool rollback();
@@ -169,6 +196,27 @@ public slots:
 
 private slots:
     void onItemChanged(QStandardItem *item);
+
+private:
+    friend class QDataSet;
+    // The client state a failed data-set commit must bring back.
+    struct Snapshot
+    {
+        QList<QList<QStandardItem *>> rows;
+        QVector<int> pendingInsert;
+        QVector<int> pendingUpdate;
+        QVector<int> pendingDelete;
+        QMap<QString, int> autoIncrement;
+        bool modified = false;
+        qint64 currentRow = -1;
+        int state = -2;
+        int viewRow = -1;
+        ~Snapshot();
+    };
+    std::shared_ptr<Snapshot> saveSnapshot() const;
+    void restoreSnapshot(const Snapshot &snapshot);
+    QVector<int> rowsOf(const PendingList &list) const;
+    void rebuildTextIndexes();
     void onIDRequest();
 
 private:
@@ -210,6 +258,26 @@ private:
     bool insertPass(bool backGround);
     bool updatePass(bool backGround);
     bool failCommit(QSqlQuery &query);
+
+    // Rows of one column by value key, for searches on fields without an index.
+    struct ScanIndex
+    {
+        int valueClass = 0;
+        QHash<QString, QVector<int>> rows;
+    };
+    int columnOf(const QString &fldName) const;
+    QVariant cellValue(int row, int column) const;
+    bool rowMatches(int row, const QVector<int> &columns, const QList<QVariant> &values) const;
+    void forgetRowNumbers();
+    void rebuildHashIndexes();
+    const ScanIndex *scanIndex(int column);
+    void updateScanIndex(int column, int row, const QVariant &previous, const QVariant &value);
+    QVector<int> candidateRows(const QVector<int> &columns, const QList<QVariant> &values);
+    QVector<int> matchingRows(const QVector<int> &columns, const QList<QVariant> &values, int limit);
+    QVector<int> hashedRows(const QStringList &fldNames, const QList<QVariant> &fldValues);
+    bool allHashed(const QStringList &fldNames) const;
+    bool mergeRows(QSqlQuery &query);
+    static QString reportText(const QVariant &value);
     bool takeServerRow(int row, QSqlQuery &query, const char *pass);
     QString keyText(const QSqlRecord &record) const;
     QSqlRecord shapeServerRow(QSqlRecord record) const;
@@ -247,4 +315,7 @@ private:
     QShortcut *m_debugShortcut = nullptr;
     // Writes made by the table itself are not edits (see onItemChanged).
     int m_ownWrites = 0;
+    QHash<int, ScanIndex> m_scanIndexes;
+    // Rows moved (sorted, removed): the hash indexes' row numbers are rebuilt before use.
+    bool m_hashIndexesStale = false;
 };

@@ -9,6 +9,7 @@
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QStandardItemModel>
+#include <QTableView>
 
 QSqlRecord QDataTable::newRow(bool bFill)
 {
@@ -151,6 +152,8 @@ void QDataTable::resetOriginalData(int row, bool bKeepValues)
     if (row < 0 || row >= m_model->rowCount())
         return;
     CellWrite guard(this);
+    // Values change behind the indexes' back; they are rebuilt before use.
+    forgetRowNumbers();
     setRowState(row, RowUnchanged);
     for (int i = 0; i < m_model->columnCount(); ++i) {
         QStandardItem *item = m_model->item(row, i);
@@ -362,4 +365,87 @@ bool QDataTable::rollback()
     connectItemChanges();
     m_modified = false;
     return true;
+}
+
+QDataTable::Snapshot::~Snapshot()
+{
+    for (const QList<QStandardItem *> &row : qAsConst(rows))
+        qDeleteAll(row);
+}
+
+QVector<int> QDataTable::rowsOf(const PendingList &list) const
+{
+    QVector<int> rows;
+    const QList<qlonglong> ids = list.toList();
+    for (const qlonglong id : ids)
+        rows.append(rowOf(id));
+    return rows;
+}
+
+std::shared_ptr<QDataTable::Snapshot> QDataTable::saveSnapshot() const
+{
+    auto snapshot = std::make_shared<Snapshot>();
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        QList<QStandardItem *> items;
+        for (int column = 0; column < m_model->columnCount(); ++column) {
+            const QStandardItem *item = m_model->item(row, column);
+            items.append(item ? item->clone() : new QStandardItem);
+        }
+        snapshot->rows.append(items);
+    }
+    snapshot->pendingInsert = rowsOf(m_pendingInsert);
+    snapshot->pendingUpdate = rowsOf(m_pendingUpdate);
+    snapshot->pendingDelete = rowsOf(m_pendingDelete);
+    snapshot->autoIncrement = m_autoIncrement;
+    snapshot->modified = m_modified;
+    snapshot->currentRow = m_currentRow;
+    snapshot->state = m_state;
+    snapshot->viewRow = getViewCurrentRow();
+    return snapshot;
+}
+
+void QDataTable::restoreSnapshot(const Snapshot &snapshot)
+{
+    CellWrite guard(this);
+    m_model->removeRows(0, m_model->rowCount());
+    m_pendingInsert.clear();
+    m_pendingUpdate.clear();
+    m_pendingDelete.clear();
+    for (const QList<QStandardItem *> &row : snapshot.rows) {
+        QList<QStandardItem *> items;
+        for (const QStandardItem *item : row)
+            items.append(item->clone());
+        m_model->appendRow(items);
+    }
+    for (const int row : snapshot.pendingInsert)
+        m_pendingInsert.add(rowId(row));
+    for (const int row : snapshot.pendingUpdate)
+        m_pendingUpdate.add(rowId(row));
+    for (const int row : snapshot.pendingDelete)
+        m_pendingDelete.add(rowId(row));
+    m_autoIncrement = snapshot.autoIncrement;
+    m_modified = snapshot.modified;
+    m_currentRow = snapshot.currentRow;
+    m_state = snapshot.state;
+    forgetRowNumbers();
+    rebuildTextIndexes();
+    if (m_view) {
+        applyFilters();
+        if (snapshot.viewRow >= 0)
+            m_view->setCurrentIndex(m_model->index(snapshot.viewRow, 0));
+    }
+}
+
+void QDataTable::rebuildTextIndexes()
+{
+    m_textIndexes.clear();
+    for (int column = 0; column < m_columns.size(); ++column) {
+        if (!(m_columns.at(column).flags & ColumnTextIndex))
+            continue;
+        QMultiHash<QString, QStandardItem *> &index = m_textIndexes[column];
+        for (int row = 0; row < m_model->rowCount(); ++row) {
+            if (const QStandardItem *item = m_model->item(row, column))
+                index.insert(item->text(), m_model->item(row, 0));
+        }
+    }
 }

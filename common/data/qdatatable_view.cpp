@@ -3,12 +3,17 @@
 #include "qdatatable.h"
 #include "readonlydelegate.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QLocale>
 #include <QMessageBox>
 #include <QShortcut>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTextCodec>
 
 void QDataTable::setView(QTableView *view)
 {
@@ -85,6 +90,7 @@ void QDataTable::onItemChanged(QStandardItem *item)
         setRowState(row, RowModified);
     if (m_directEdit && getRowState(row) != RowDeleted) {
         m_model->blockSignals(true);
+        forgetRowNumbers();
         setItemValue(item, edited, CurrentValueRole);
         setRow(row, getRecord(row, false), false);
         m_model->blockSignals(false);
@@ -101,4 +107,82 @@ void QDataTable::onIDRequest()
     QMessageBox::information(nullptr, QStringLiteral("Отладка"),
                              QStringLiteral("Таблица '%1'\nID = %2").arg(objectName()).arg(id),
                              QMessageBox::Ok);
+}
+
+QString QDataTable::prepareDump(bool bFullInfo)
+{
+    static const char stateLetters[] = "OAMD";
+    QString text;
+    QStringList header;
+    if (bFullInfo)
+        header << QStringLiteral("ROW_STATE");
+    for (const colInfo &column : qAsConst(m_columns))
+        header << QLatin1Char('"') + column.fieldName + QLatin1Char('"');
+    text += header.join(QLatin1Char(';')) + QStringLiteral(";\n");
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        const int state = getRowState(row);
+        if (state == RowDeleted && !bFullInfo)
+            continue;
+        if (bFullInfo)
+            text += QString(QLatin1Char(stateLetters[qBound(0, state, 3)])) + QLatin1Char(';');
+        for (int column = 0; column < m_model->columnCount(); ++column)
+            text += QLatin1Char('"') + cellValue(row, column).toString() + QStringLiteral("\";");
+        text += QStringLiteral(";\n");
+    }
+    return text;
+}
+
+void QDataTable::dumpTable(QString dmpDir, bool bFullInfo)
+{
+    QDir dir(dmpDir);
+    if (!dir.exists())
+        QDir().mkdir(dmpDir);
+    const QString name = objectName() + QLatin1Char('_')
+            + QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd hh_mm")) + QStringLiteral(".csv");
+    QFile file(dir.absoluteFilePath(name));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    file.write(prepareDump(bFullInfo).toLocal8Bit());
+}
+
+QString QDataTable::reportText(const QVariant &value)
+{
+    switch (value.type()) {
+    // The system locale's short formats, as the user's spreadsheet expects.
+    case QVariant::Date:
+        return QLocale::system().toString(value.toDate(), QLocale::ShortFormat);
+    case QVariant::Time:
+        return QLocale::system().toString(value.toTime(), QLocale::ShortFormat);
+    case QVariant::DateTime:
+        return QLocale::system().toString(value.toDateTime(), QLocale::ShortFormat);
+    case QVariant::Double:
+        return value.toString().replace(QLatin1Char('.'), QLatin1Char(','));
+    default:
+        return value.toString();
+    }
+}
+
+void QDataTable::makeReport(QString fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    // Spreadsheet programs on the users' desks read CSV in the Windows code page.
+    QTextCodec *codec = QTextCodec::codecForName("cp1251");
+    QStringList header;
+    for (const colInfo &column : qAsConst(m_columns)) {
+        if (column.visible)
+            header << QLatin1Char('"') + column.label + QLatin1Char('"');
+    }
+    file.write(codec->fromUnicode(header.join(QLatin1Char(';')) + QLatin1Char('\n')));
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (getRowState(row) == RowDeleted)
+            continue;
+        QStringList cells;
+        for (int column = 0; column < m_columns.size(); ++column) {
+            if (m_columns.at(column).visible)
+                cells << QLatin1Char('"') + reportText(cellValue(row, column)) + QLatin1Char('"');
+        }
+        file.write(codec->fromUnicode(cells.join(QLatin1Char(';')) + QLatin1Char('\n')));
+    }
 }

@@ -1,0 +1,427 @@
+// Searching, copying rows, loading more rows by key, and filters of QDataTable.
+
+#include "qdatatable.h"
+#include "qsqlconnection.h"
+
+#include <QSet>
+#include <QSqlQuery>
+#include <QStandardItemModel>
+#include <QTableView>
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+// Values of one class compare equal exactly when their keys are equal, the
+// way QVariant compares them (a null number equals 0, a null text equals "").
+enum ValueClass { NoClass, IntegerClass, RealClass, TextClass, BoolClass };
+
+ValueClass classOf(const QVariant &value)
+{
+    switch (value.userType()) {
+    case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
+    case QMetaType::Short: case QMetaType::UShort: case QMetaType::Long: case QMetaType::ULong:
+        return IntegerClass;
+    case QMetaType::Double: case QMetaType::Float:
+        return RealClass;
+    case QMetaType::QString:
+        return TextClass;
+    case QMetaType::Bool:
+        return BoolClass;
+    default:
+        return NoClass;
+    }
+}
+
+QString keyOf(int valueClass, const QVariant &value)
+{
+    switch (valueClass) {
+    case IntegerClass:
+        return QString::number(value.toLongLong());
+    case RealClass: {
+        const double number = value.toDouble();
+        return QString::number(number == 0 ? 0.0 : number, 'g', 17);
+    }
+    case BoolClass:
+        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    default:
+        return value.toString();
+    }
+}
+
+void insertSorted(QVector<int> &rows, int row)
+{
+    rows.insert(std::lower_bound(rows.begin(), rows.end(), row), row);
+}
+
+void removeSorted(QVector<int> &rows, int row)
+{
+    const auto it = std::lower_bound(rows.begin(), rows.end(), row);
+    if (it != rows.end() && *it == row)
+        rows.erase(it);
+}
+
+} // namespace
+
+int QDataTable::columnOf(const QString &fldName) const
+{
+    for (int i = 0; i < m_columns.size(); ++i) {
+        if (m_columns.at(i).fieldName == fldName)
+            return i;
+    }
+    return -1;
+}
+
+QVariant QDataTable::cellValue(int row, int column) const
+{
+    const QStandardItem *item = m_model->item(row, column);
+    return item ? item->data(CurrentValueRole) : QVariant();
+}
+
+// The comparison of match(), read straight from the cells.
+bool QDataTable::rowMatches(int row, const QVector<int> &columns, const QList<QVariant> &values) const
+{
+    for (int i = 0; i < columns.size(); ++i) {
+        const QVariant cell = cellValue(row, columns.at(i));
+        if (values.at(i).isNull() ? !cell.isNull() : !(cell == values.at(i)))
+            return false;
+    }
+    return true;
+}
+
+bool QDataTable::match(const QSqlRecord &record, const QStringList &fldNames, const QList<QVariant> &fldValues)
+{
+    if (fldNames.size() != fldValues.size())
+        return false;
+    for (int i = 0; i < fldNames.size(); ++i) {
+        const QVariant value = record.value(fldNames.at(i));
+        if (fldValues.at(i).isNull() ? !value.isNull() : !(value == fldValues.at(i)))
+            return false;
+    }
+    return true;
+}
+
+void QDataTable::forgetRowNumbers()
+{
+    m_scanIndexes.clear();
+    m_hashIndexesStale = true;
+}
+
+void QDataTable::rebuildHashIndexes()
+{
+    if (!m_hashIndexesStale)
+        return;
+    m_hashIndexesStale = false;
+    for (auto it = m_hashIndexes.begin(); it != m_hashIndexes.end(); ++it) {
+        it.value().clear();
+        const int column = columnOf(it.key());
+        if (column < 0)
+            continue;
+        for (int row = 0; row < m_model->rowCount(); ++row)
+            it.value().insert(cellValue(row, column).toString(), row);
+    }
+}
+
+// Rows by value of one column, built on first use for a column whose values
+// are all of one class; null when the column mixes classes.
+const QDataTable::ScanIndex *QDataTable::scanIndex(int column)
+{
+    auto it = m_scanIndexes.find(column);
+    if (it != m_scanIndexes.end())
+        return it->valueClass == NoClass ? nullptr : &it.value();
+    ScanIndex index;
+    index.valueClass = NoClass;
+    bool mixed = false;
+    for (int row = 0; row < m_model->rowCount() && !mixed; ++row) {
+        const QVariant value = cellValue(row, column);
+        if (!value.isValid())
+            continue;
+        const int valueClass = classOf(value);
+        if (valueClass == NoClass || (index.valueClass != NoClass && valueClass != index.valueClass))
+            mixed = true;
+        index.valueClass = valueClass;
+    }
+    if (mixed)
+        index.valueClass = NoClass;
+    if (index.valueClass != NoClass) {
+        for (int row = 0; row < m_model->rowCount(); ++row) {
+            const QVariant value = cellValue(row, column);
+            if (value.isValid())
+                index.rows[keyOf(index.valueClass, value)].append(row);
+        }
+    }
+    it = m_scanIndexes.insert(column, index);
+    return index.valueClass == NoClass ? nullptr : &it.value();
+}
+
+void QDataTable::updateScanIndex(int column, int row, const QVariant &previous, const QVariant &value)
+{
+    auto it = m_scanIndexes.find(column);
+    if (it == m_scanIndexes.end())
+        return;
+    ScanIndex &index = it.value();
+    if (index.valueClass == NoClass || (value.isValid() && classOf(value) != index.valueClass)) {
+        m_scanIndexes.erase(it);
+        return;
+    }
+    if (previous.isValid())
+        removeSorted(index.rows[keyOf(index.valueClass, previous)], row);
+    if (value.isValid())
+        insertSorted(index.rows[keyOf(index.valueClass, value)], row);
+}
+
+// The rows, in order, that may hold the values: all rows, or those the
+// first searchable column lists under the first value.
+QVector<int> QDataTable::candidateRows(const QVector<int> &columns, const QList<QVariant> &values)
+{
+    for (int i = 0; i < columns.size(); ++i) {
+        if (values.at(i).isNull())
+            continue;
+        const ScanIndex *index = scanIndex(columns.at(i));
+        if (index && classOf(values.at(i)) == index->valueClass)
+            return index->rows.value(keyOf(index->valueClass, values.at(i)));
+    }
+    QVector<int> all(m_model->rowCount());
+    std::iota(all.begin(), all.end(), 0);
+    return all;
+}
+
+QVector<int> QDataTable::matchingRows(const QVector<int> &columns, const QList<QVariant> &values, int limit)
+{
+    QVector<int> found;
+    const QVector<int> candidates = candidateRows(columns, values);
+    for (const int row : candidates) {
+        if (getRowState(row) == RowDeleted || !rowMatches(row, columns, values))
+            continue;
+        found.append(row);
+        if (found.size() == limit)
+            break;
+    }
+    return found;
+}
+
+// Rows that the hash indexes of all the fields hold under the values, in order.
+QVector<int> QDataTable::hashedRows(const QStringList &fldNames, const QList<QVariant> &fldValues)
+{
+    rebuildHashIndexes();
+    QSet<qlonglong> rows;
+    for (int i = 0; i < fldNames.size(); ++i) {
+        const QList<qlonglong> hits = m_hashIndexes.value(fldNames.at(i)).values(fldValues.at(i).toString());
+        const QSet<qlonglong> set(hits.cbegin(), hits.cend());
+        rows = i == 0 ? set : rows.intersect(set);
+    }
+    QVector<int> sorted;
+    for (const qlonglong row : qAsConst(rows))
+        sorted.append(int(row));
+    std::sort(sorted.begin(), sorted.end());
+    return sorted;
+}
+
+bool QDataTable::allHashed(const QStringList &fldNames) const
+{
+    for (const QString &name : fldNames) {
+        if (m_indexKinds.value(name, 0) != IndexHash)
+            return false;
+    }
+    return !fldNames.isEmpty();
+}
+
+int QDataTable::locate(const QString &fldName, const QVariant &fldValue)
+{
+    return locate(QStringList{fldName}, QList<QVariant>{fldValue});
+}
+
+int QDataTable::locate(const QStringList &fldNames, const QList<QVariant> &fldValues)
+{
+    if (fldNames.size() != fldValues.size() || m_state == -2)
+        return -1;
+    QVector<int> columns;
+    for (const QString &name : fldNames) {
+        const int column = columnOf(name);
+        if (column < 0)
+            return -1;
+        columns.append(column);
+    }
+    // The indexed path skips deleted rows like the scan does: a data link
+    // that found a deleted row again and again would never end.
+    if (allHashed(fldNames)) {
+        const QVector<int> hits = hashedRows(fldNames, fldValues);
+        for (const int row : hits) {
+            if (row < m_model->rowCount() && getRowState(row) != RowDeleted && rowMatches(row, columns, fldValues)) {
+                m_currentRow = row;
+                return row;
+            }
+        }
+    }
+    const QVector<int> found = matchingRows(columns, fldValues, 1);
+    if (found.isEmpty())
+        return -1;
+    m_currentRow = found.first();
+    return found.first();
+}
+
+void QDataTable::getRows(QDataTable *target, const QString &fldName, const QVariant &fldValue)
+{
+    getRows(target, QStringList{fldName}, QList<QVariant>{fldValue});
+}
+
+void QDataTable::getRows(QDataTable *target, const QStringList &fldNames, const QList<QVariant> &fldValues)
+{
+    if (!target)
+        return;
+    target->close();
+    target->m_columns = m_columns;
+    target->open(false, false);
+    if (fldNames.size() != fldValues.size())
+        return;
+    QVector<int> columns;
+    for (const QString &name : fldNames) {
+        const int column = columnOf(name);
+        if (column < 0)
+            return;
+        columns.append(column);
+    }
+    // Index hits are checked like scanned rows: an index can hold rows that
+    // no longer match, and copying them would hand out wrong rows.
+    QVector<int> rows = allHashed(fldNames) ? hashedRows(fldNames, fldValues)
+                                            : matchingRows(columns, fldValues, -1);
+    for (const int row : qAsConst(rows)) {
+        if (row >= m_model->rowCount() || getRowState(row) == RowDeleted || !rowMatches(row, columns, fldValues))
+            continue;
+        target->newRow(false);
+        target->setRow(target->lastRow(), getRecord(row, false), true);
+    }
+}
+
+bool QDataTable::append(QString fldName, QVariant fldValue, bool overwrite)
+{
+    return append(QStringList{fldName}, QVariantList{fldValue}, overwrite);
+}
+
+bool QDataTable::append(QStringList fldNames, QVariantList fldValues, bool overwrite)
+{
+    if (m_keyField.isEmpty() || fldNames.size() != fldValues.size())
+        return false;
+    if (!overwrite) {
+        for (int i = 0; i < fldNames.size(); ++i) {
+            if (m_loadedValues.values(fldNames.at(i)).contains(fldValues.at(i)))
+                return true;
+        }
+    }
+    for (int i = 0; i < fldNames.size(); ++i) {
+        setSelectParam(fldNames.at(i), fldValues.at(i));
+        m_loadedValues.insert(fldNames.at(i), fldValues.at(i));
+    }
+    if (m_state == -2)
+        return open(false, false);
+    resolveScripts();
+    if (m_selectText.isEmpty())
+        return true;
+    if (!m_connection || !m_db)
+        return false;
+    QSqlQuery query(*m_db);
+    m_connection->execScript(m_selectText, &query, m_selectParams, false);
+    if (!query.isSelect())
+        return true;
+    return mergeRows(query);
+}
+
+bool QDataTable::mergeRows(QSqlQuery &query)
+{
+    do {
+        if (!query.isValid())
+            return false;
+        const QSqlRecord shaped = m_connection->convert(query.record(), m_columns);
+        if (!shaped.isEmpty()) {
+            int row = locate(m_keyField, shaped.value(m_keyField));
+            if (row < 0) {
+                row = m_model->rowCount();
+                QList<QStandardItem *> items;
+                for (int i = 0; i < m_columns.size(); ++i)
+                    items.append(new QStandardItem);
+                m_model->appendRow(items);
+            }
+            setRow(row, shaped, true);
+        }
+    } while (query.next());
+    return true;
+}
+
+void QDataTable::setFilter(const QString &fldName, const QStringList &values, filterType type)
+{
+    const int column = columnOf(fldName);
+    if (column < 0)
+        return;
+    clearFilter(fldName);
+    filterStruct filter;
+    filter.type = type;
+    filter.values = values;
+    m_filters.insert(column, filter);
+    applyFilters();
+}
+
+void QDataTable::setFilter(const QString &fldName, const QString &value, filterType type)
+{
+    setFilter(fldName, QStringList{value}, type);
+}
+
+void QDataTable::clearFilter(const QString &fldName)
+{
+    const int column = columnOf(fldName);
+    if (column < 0)
+        return;
+    m_filters.remove(column);
+    applyFilters();
+}
+
+void QDataTable::clearFilter(const QStringList &fldNames)
+{
+    for (const QString &name : fldNames)
+        clearFilter(name);
+}
+
+void QDataTable::clearAllFilters()
+{
+    m_filters.clear();
+    applyFilters();
+}
+
+void QDataTable::applyFilters()
+{
+    m_hiddenRows = 0;
+    if (!m_view)
+        return;
+    QSet<QStandardItem *> visible;
+    bool everyRow = true;
+    for (auto it = m_filters.cbegin(); it != m_filters.cend(); ++it) {
+        const QMultiHash<QString, QStandardItem *> index = m_textIndexes.value(it.key());
+        QSet<QStandardItem *> matched;
+        for (const QString &value : it.value().values) {
+            for (auto hit = index.constFind(value); hit != index.cend() && hit.key() == value; ++hit)
+                matched.insert(hit.value());
+        }
+        if (everyRow) {
+            // The set of all rows is only built when a hide filter needs it.
+            if (it.value().type == FilterKeep) {
+                visible = matched;
+            } else {
+                for (int row = 0; row < m_model->rowCount(); ++row)
+                    visible.insert(m_model->item(row, 0));
+                visible.subtract(matched);
+            }
+            everyRow = false;
+        } else if (it.value().type == FilterKeep) {
+            visible.intersect(matched);
+        } else {
+            visible.subtract(matched);
+        }
+    }
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        const bool hidden = !everyRow && !visible.contains(m_model->item(row, 0));
+        if (m_view->isRowHidden(row) != hidden)
+            m_view->setRowHidden(row, hidden);
+        if (hidden)
+            ++m_hiddenRows;
+    }
+}
