@@ -196,6 +196,7 @@ public slots:
 
 private slots:
     void onItemChanged(QStandardItem *item);
+    void onIDRequest();
 
 private:
     friend class QDataSet;
@@ -217,7 +218,6 @@ private:
     void restoreSnapshot(const Snapshot &snapshot);
     QVector<int> rowsOf(const PendingList &list) const;
     void rebuildTextIndexes();
-    void onIDRequest();
 
 private:
     // Everything the table writes into its own cells happens inside this
