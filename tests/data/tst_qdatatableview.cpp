@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QStyledItemDelegate>
 #include <QLocale>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -126,8 +127,16 @@ void tst_QDataTableView::takesEditsFromTheView()
     QCOMPARE(table->getViewCurrentRow(), row);
     QCOMPARE(table->getViewCurrentRecord().value(QStringLiteral("id")).toLongLong(), 43);
 
-    // What a view's editor does with the edit role.
-    QVERIFY(table->getModel()->setData(table->getModel()->index(row, 2), QStringLiteral("6"), Qt::EditRole));
+    // A real edit in the grid, with an editing delegate in place of the read-only one.
+    auto *delegate = new QStyledItemDelegate(&view);
+    view.setItemDelegate(delegate);
+    view.show();
+    view.edit(table->getModel()->index(row, 2));
+    auto *editor = view.viewport()->findChild<QLineEdit *>();
+    QVERIFY(editor);
+    editor->setText(QStringLiteral("6"));
+    // What the delegate does when the user confirms the edit.
+    emit delegate->commitData(editor);
     QCOMPARE(edits.count(), 1);
     QCOMPARE(edits.first(), QVariantList({"n_sum", 2.0, "6", "units"}));
     QCOMPARE(table->getRowState(row), 2);
