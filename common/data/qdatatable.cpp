@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QHeaderView>
+#include <QSqlDriver>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QStandardItemModel>
@@ -174,8 +175,11 @@ void QDataTable::addSearchIndex(QString fld, idxType method)
     if (m_indexKinds.contains(fld))
         return;
     m_indexKinds.insert(fld, method);
-    if (method == IndexHash)
+    if (method == IndexHash) {
         m_hashIndexes.insert(fld, QMultiHash<QString, qlonglong>());
+        // Rows already loaded are indexed before the index is first used.
+        m_hashIndexesStale = m_hashIndexesStale || m_model->rowCount() > 0;
+    }
 }
 
 bool QDataTable::open(bool backGround, bool printQuery)
@@ -213,8 +217,11 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
     if (m_selectText.isEmpty() || !m_connection || !m_db)
         return false;
     QSqlQuery query(*m_db);
-    // Rows are read once, in order; Qt need not keep them all a second time.
-    query.setForwardOnly(true);
+    // Rows are read once, in order, so SQLite need not keep them a second
+    // time. Not so on PostgreSQL: there a forward-only result streams from
+    // the server, and a display listener that runs a query of its own
+    // while the rows load would cut it short.
+    query.setForwardOnly(m_db->driver() && m_db->driver()->dbmsType() == QSqlDriver::SQLite);
     if (backGround)
         QCoreApplication::processEvents();
     m_connection->execScript(m_selectText, &query, m_selectParams, printQuery);

@@ -3,6 +3,7 @@
 #include "qdatatable.h"
 #include "qsqlconnection.h"
 
+#include <QHeaderView>
 #include <QSet>
 #include <QSqlQuery>
 #include <QStandardItemModel>
@@ -353,7 +354,9 @@ void QDataTable::setFilter(const QString &fldName, const QStringList &values, fi
     const int column = columnOf(fldName);
     if (column < 0)
         return;
-    clearFilter(fldName);
+    // The old filter of the column goes without a pass of its own: one pass
+    // over a big table is enough.
+    m_filters.remove(column);
     filterStruct filter;
     filter.type = type;
     filter.values = values;
@@ -417,6 +420,11 @@ void QDataTable::applyFilters()
             visible.subtract(matched);
         }
     }
+    // The header lays its sections out again after each hidden row unless
+    // told to wait, which makes hiding many rows quadratic.
+    QHeaderView *header = m_view->verticalHeader();
+    const bool updates = header->updatesEnabled();
+    header->setUpdatesEnabled(false);
     for (int row = 0; row < m_model->rowCount(); ++row) {
         const bool hidden = !everyRow && !visible.contains(m_model->item(row, 0));
         if (m_view->isRowHidden(row) != hidden)
@@ -424,4 +432,5 @@ void QDataTable::applyFilters()
         if (hidden)
             ++m_hiddenRows;
     }
+    header->setUpdatesEnabled(updates);
 }

@@ -33,6 +33,10 @@ void QDataTable::setView(QTableView *view)
     view->verticalHeader()->hide();
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // Enabling sorting sorts at once by the header's indicator (the first
+    // column, descending); without an indicator the rows keep the order the
+    // select gave them until the user sorts.
+    view->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     view->setSortingEnabled(true);
     if (m_state != -2)
         prepareView(view);

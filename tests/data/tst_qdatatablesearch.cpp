@@ -209,6 +209,11 @@ void tst_QDataTableSearch::copiesRows()
     table->getRows(&target, QStringList(), QList<QVariant>());
     QCOMPARE(target.rowCount(), 4);
     table->getRows(nullptr, QStringLiteral("id"), 1);
+
+    // An index declared after the rows came in still finds them.
+    table->setKeyField(QStringLiteral("c_group"));
+    table->getRows(&target, QStringLiteral("c_group"), QStringLiteral("A"));
+    QCOMPARE(target.rowCount(), 2);
 }
 
 // Filters on two columns combine with AND, the values of one filter with OR.

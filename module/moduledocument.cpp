@@ -1,0 +1,83 @@
+#include "moduledocument.h"
+#include "hostcontract.h"
+#include "qdataset.h"
+#include "qdatatable.h"
+#include "qsqlconnection.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+struct TableDefinition
+{
+    const char *name;
+    const char *select;
+    const char *update;
+    const char *insert;
+    const char *remove;
+    bool native;
+};
+
+// In the order of commit: units before the workplaces and products that refer to them.
+const TableDefinition tableDefinitions[] = {
+    {"t_prod_units", "PROD_UNITS_SELECT", "PROD_UNITS_UPDATE", "PROD_UNITS_INSERT", "PROD_UNITS_DELETE", false},
+    {"t_prod_workplace", "PROD_WORKPLACE_SELECT", "PROD_WORKPLACE_UPDATE", "PROD_WORKPLACE_INSERT",
+     "PROD_WORKPLACE_DELETE", false},
+    {"t_prod_product", "PROD_PRODUCT_SELECT", "PROD_PRODUCT_UPDATE", "PROD_PRODUCT_INSERT", "PROD_PRODUCT_DELETE",
+     false},
+    {"t_workplace_free", "PROD_WORKPLACE_NOT_USED_SELECT", "", "", "", false},
+    {"t_product_free", "PROD_PRODUCT_NOT_USED_SELECT", "", "", "", false},
+    {"t_item_type", "ALL_ITEM_TYPE_SELECT", "", "", "", false},
+    {"t_types_for_products", "TYPES_FOR_PRODUCTS_SELECT", "", "", "", false},
+    {"t_product", "PRODUCT_SELECT", "", "", "", false},
+    {"t_product_version", "PRODUCT_VERSION_SELECT", "", "", "", false},
+    {"t_division", "SELECT id, c_name FROM sys.t_division WHERE NOT b_is_del;", "", "", "", true},
+};
+
+void addUnitColumns(QDataTable *table)
+{
+    table->addColumn(QStringLiteral("id"), 4, false, QString(), -1, 100);
+    table->addColumn(QStringLiteral("c_name"), 10, true, QStringLiteral("Подразделение"), 0, 300, QVariant(), 64);
+    table->addColumn(QStringLiteral("b_is_side"), 1, true, QStringLiteral("Внешнее"), 0, 150, QVariant(), 16);
+    table->addColumn(QStringLiteral("id_division"), 4, true, QStringLiteral("Компания"), 0, 200);
+    table->addColumn(QStringLiteral("id_storage"), 4, false, QString(), 0, 100);
+}
+
+// Workplaces and products share their first four columns: the row, its
+// unit and the attribute (a storage or a product version) with its name.
+void addAttributeColumns(QDataTable *table, const QString &label)
+{
+    table->addColumn(QStringLiteral("id"), 4, false, QString(), -1, 100);
+    table->addColumn(QStringLiteral("id_unit"), 4, false, QString(), -1, 100);
+    table->addColumn(QStringLiteral("id_attribute"), 4, false, QString(), -1, 100);
+    table->addColumn(QStringLiteral("c_name"), 10, true, label, 0, 300, QVariant(), 64);
+}
+
+void addColumns(QDataTable *table)
+{
+    const QString name = table->objectName();
+    if (name == QLatin1String("t_prod_units")) {
+        addUnitColumns(table);
+    } else if (name == QLatin1String("t_prod_workplace")) {
+        addAttributeColumns(table, QStringLiteral("Рабочее место"));
+        table->addColumn(QStringLiteral("v"), 1, true, QStringLiteral("v"), 0, 50, false, 16,
+                         QStringLiteral("Персональный склад стороннего предприятия"));
+    } else if (name == QLatin1String("t_prod_product")) {
+        addAttributeColumns(table, QStringLiteral("Выпускаемые изделия"));
+    }
+}
+
+} // namespace
+
+void addModuleTables(QDataSet *document, QObject *parent)
+{
+    auto *connection = static_cast<QSqlConnection *>(varToObj(qApp->property("Connection")));
+    for (const TableDefinition &definition : tableDefinitions) {
+        auto *table = new QDataTable(QString::fromUtf8(definition.name), connection, parent);
+        table->setScripts(QString::fromUtf8(definition.select), QString::fromUtf8(definition.update),
+                          QString::fromUtf8(definition.insert), QString::fromUtf8(definition.remove),
+                          definition.native);
+        addColumns(table);
+        document->addTable(table);
+    }
+}

@@ -1,0 +1,137 @@
+#include "varkolinview.h"
+#include "datalookup.h"
+#include "qdataset.h"
+#include "qdatatable.h"
+#include "unitdialog.h"
+
+#include <QMessageBox>
+#include <QStandardItemModel>
+
+namespace {
+
+const int sideColumn = 2;
+const int divisionColumn = 3;
+
+} // namespace
+
+QList<QAction *> *VarkolinView::toolBarActions()
+{
+    static QList<QAction *> actions;
+    return &actions;
+}
+
+VarkolinView::VarkolinView(QDataSet *document, QWidget *parent)
+    : QWidget(parent)
+    , m_document(document)
+{
+    setupUi(this);
+    toolBarActions()->append(actNew);
+    toolBarActions()->append(actEdit);
+    toolBarActions()->append(actDel);
+    // The list of actions holds plain pointers; a view that goes must not
+    // leave them behind.
+    for (QAction *action : {actNew, actEdit, actDel})
+        connect(action, &QObject::destroyed, [action] { toolBarActions()->removeAll(action); });
+    m_units = document ? document->getTable(QStringLiteral("t_prod_units")) : nullptr;
+    if (m_units) {
+        m_units->setView(tvContent);
+        connect(m_units, SIGNAL(getDispInfo(int, QVariant*, QCellData*, QSqlRecord*, int)),
+                this, SLOT(onGetDispInfo(int, QVariant*, QCellData*, QSqlRecord*)));
+        connect(tvContent->selectionModel(), &QItemSelectionModel::currentRowChanged,
+                this, &VarkolinView::updateButtons);
+    }
+    updateButtons();
+}
+
+VarkolinView::~VarkolinView()
+{
+    if (m_units)
+        m_units->setView(nullptr);
+}
+
+void VarkolinView::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslateUi(this);
+    QWidget::changeEvent(event);
+}
+
+void VarkolinView::refresh()
+{
+    if (m_units) {
+        m_units->close();
+        m_units->open(false, false);
+    }
+    updateButtons();
+}
+
+void VarkolinView::updateButtons()
+{
+    const bool hasCurrent = m_units && m_units->getViewCurrentRow() >= 0;
+    actEdit->setEnabled(hasCurrent);
+    actDel->setEnabled(hasCurrent);
+}
+
+void VarkolinView::onGetDispInfo(int colNum, QVariant *data, QCellData *cData, QSqlRecord *)
+{
+    if (colNum == sideColumn) {
+        cData->text.clear();
+        if (data->toBool())
+            cData->icon = QIcon(QStringLiteral(":/commonIcon/CHECK"));
+    } else if (colNum == divisionColumn) {
+        cData->text = data->isNull() ? QString()
+                : getValueById(m_document, QStringLiteral("t_division"), data->toLongLong(),
+                               QStringLiteral("c_name")).toString();
+    }
+}
+
+void VarkolinView::on_actNew_triggered()
+{
+    if (!m_units)
+        return;
+    UnitDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QSqlRecord record = m_units->newRow(true);
+    dialog.getRecord(record);
+    m_units->setRow(m_units->lastRow(), record, false);
+    m_units->commit(false);
+    tvContent->setCurrentIndex(m_units->getModel()->index(m_units->lastRow(), 0));
+}
+
+void VarkolinView::on_actEdit_triggered()
+{
+    if (!m_units)
+        return;
+    const int row = m_units->getViewCurrentRow();
+    const QSqlRecord record = m_units->getViewCurrentRecord();
+    if (row < 0 || record.isEmpty())
+        return;
+    UnitDialog dialog(this);
+    dialog.setRecord(record);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QSqlRecord changed = record;
+    dialog.getRecord(changed);
+    if (changed == record)
+        return;
+    m_units->setRow(row, changed, false);
+    m_units->commit(false);
+}
+
+void VarkolinView::on_actDel_triggered()
+{
+    if (!m_units)
+        return;
+    const int row = m_units->getViewCurrentRow();
+    const QSqlRecord record = m_units->getViewCurrentRecord();
+    if (row < 0 || record.isEmpty())
+        return;
+    const QString text = QStringLiteral("Вы действительно хотите удалить подразделение\n\"%1\" ?")
+            .arg(record.value(QStringLiteral("c_name")).toString());
+    if (QMessageBox::question(this, QStringLiteral("Удаление"), text, QMessageBox::Ok | QMessageBox::Cancel,
+                              QMessageBox::NoButton) != QMessageBox::Ok)
+        return;
+    m_units->deleteRow(row);
+    m_units->commit(false);
+}

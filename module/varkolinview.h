@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ui_varkolinview.h"
+
+#include <QList>
+#include <QSqlRecord>
+#include <QWidget>
+
+class QAction;
+class QDataSet;
+class QDataTable;
+struct cellData;
+typedef cellData QCellData;
+
+// The list of production units, bound to the data set's "t_prod_units",
+// with the New, Edit and Delete actions. Every change is committed at once.
+class VarkolinView : public QWidget, public Ui::VarkolinView
+{
+    Q_OBJECT
+public:
+    VarkolinView(QDataSet *document, QWidget *parent = nullptr);
+    ~VarkolinView() override;
+
+    // The actions of every units list, New, Edit, Delete, for the host's toolbar.
+    static QList<QAction *> *toolBarActions();
+
+public slots:
+    // Reloads the units and updates the actions.
+    void refresh();
+    void updateButtons();
+
+private slots:
+    void onGetDispInfo(int colNum, QVariant *data, QCellData *cData, QSqlRecord *rec);
+    void on_actNew_triggered();
+    void on_actEdit_triggered();
+    void on_actDel_triggered();
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    QDataSet *m_document = nullptr;
+    QDataTable *m_units = nullptr;
+};
