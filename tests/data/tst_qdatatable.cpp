@@ -5,6 +5,7 @@
 #include <QAbstractItemModelTester>
 #include <QSqlError>
 #include <QSqlField>
+#include <QSqlQuery>
 #include <QStandardItemModel>
 #include <QtTest>
 
@@ -43,6 +44,8 @@ private slots:
     void keepsValuesWhenUpdateFindsNoRow();
     void rollsBack_data() { TestDatabases::addBackendRows(); }
     void rollsBack();
+    void loadsMoreRowsByKey_data() { TestDatabases::addBackendRows(); }
+    void loadsMoreRowsByKey();
 
 private:
     QDataTable *unitsTable(QSqlConnection *connection);
@@ -630,6 +633,52 @@ void tst_QDataTable::rollsBack()
     // Nothing reached the database, and the table commits nothing now.
     QVERIFY(table->commit());
     QCOMPARE(databaseUnits(tc.connection()), [&] { QStringList l = loaded; l.sort(); return l; }());
+}
+
+// Rows for more parameter values join the table, merged by the key field:
+// a value loaded once is not loaded again unless asked, and a reload
+// replaces rows in place instead of adding them twice.
+void tst_QDataTable::loadsMoreRowsByKey()
+{
+    QFETCH(QString, backend);
+    TestConnection tc;
+    OPEN_TEST_CONNECTION(tc, backend, true);
+    QSqlConnection &c = tc.connection();
+    QDataTable table(QStringLiteral("t_prod_workplace"), &c);
+    table.setScripts(QStringLiteral("PROD_WORKPLACE_SELECT"));
+    QVERIFY(!table.append(QStringLiteral("id_unit"), 1));
+    table.setKeyField(QStringLiteral("id"));
+    QVERIFY(!table.append({"id_unit"}, {1, 2}));
+
+    QSqlQuery units(c.db);
+    QVERIFY(units.exec(QStringLiteral("SELECT id_unit, count(*) FROM t_prod_workplace GROUP BY id_unit ORDER BY id_unit")));
+    QList<QPair<qlonglong, int>> counts;
+    while (units.next())
+        counts.append({units.value(0).toLongLong(), units.value(1).toInt()});
+    QVERIFY(counts.size() >= 2);
+
+    // Closed: the first value opens the table with it.
+    QVERIFY(table.append(QStringLiteral("id_unit"), counts.at(0).first));
+    QCOMPARE(table.getTableState(), 0);
+    QCOMPARE(table.rowCount(), counts.at(0).second);
+    QVERIFY(table.append(QStringLiteral("id_unit"), counts.at(1).first));
+    QCOMPARE(table.rowCount(), counts.at(0).second + counts.at(1).second);
+
+    // Already loaded: nothing runs, even after the database changed.
+    QVERIFY(c.batchExec(QStringLiteral("DELETE FROM t_prod_workplace WHERE id_unit = %1").arg(counts.at(1).first)));
+    QVERIFY(table.append(QStringLiteral("id_unit"), counts.at(0).first));
+    QCOMPARE(table.rowCount(), counts.at(0).second + counts.at(1).second);
+
+    const int row = table.locate(QStringLiteral("id_unit"), counts.at(0).first);
+    QSqlRecord edited = table.getRecord(row);
+    edited.setValue(QStringLiteral("c_name"), QStringLiteral("правка"));
+    table.setRow(row, edited, false);
+    QVERIFY(table.append(QStringLiteral("id_unit"), counts.at(0).first, true));
+    QCOMPARE(table.rowCount(), counts.at(0).second + counts.at(1).second);
+    QVERIFY(table.getField(QStringLiteral("c_name"), row).toString() != QStringLiteral("правка"));
+    QCOMPARE(table.getRowState(row), 0);
+    // A value whose select returns nothing answers false.
+    QVERIFY(!table.append(QStringLiteral("id_unit"), counts.at(1).first, true));
 }
 
 QTEST_MAIN(tst_QDataTable)
