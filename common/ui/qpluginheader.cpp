@@ -1,0 +1,6 @@
+#include "qpluginheader.h"
+
+QPluginHeader::QPluginHeader(QWidget *parent)
+    : QLabel(parent)
+{
+}
