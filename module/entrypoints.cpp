@@ -4,6 +4,7 @@
 #include "moduledocument.h"
 #include "qdataset.h"
 #include "varkolin_export.h"
+#include "varkolincontent.h"
 #include "varkolinview.h"
 
 #include <QIcon>
@@ -23,6 +24,18 @@ extern "C" {
 VARKOLIN_EXPORT QStringList getContent()
 {
     return {QStringLiteral("getInterface"), QStringLiteral("getToolBarActions")};
+}
+
+VARKOLIN_EXPORT QWidget *getInterface(QWidget *parent)
+{
+    if (!VarkolinContent::instance())
+        VarkolinContent::setInstance(new VarkolinContent(parent));
+    return VarkolinContent::instance();
+}
+
+VARKOLIN_EXPORT QList<QAction *> *getToolBarActions()
+{
+    return VarkolinContent::moduleActions();
 }
 
 VARKOLIN_EXPORT QDataSet *getDocument(QObject *parent)
