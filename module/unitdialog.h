@@ -1,12 +1,13 @@
 #pragma once
 
 #include "ui_unitdialog.h"
+#include "varkolin_export.h"
 
 #include <QDialog>
 #include <QSqlRecord>
 
 // Name, company and outside mark of one production unit, for a new unit or an existing one.
-class UnitDialog : public QDialog, private Ui::UnitDialog
+class VARKOLIN_EXPORT UnitDialog : public QDialog, private Ui::UnitDialog
 {
     Q_OBJECT
 public:

@@ -9,7 +9,7 @@ class VarkolinView;
 
 // The module's one content widget: the units list in the frame's view area
 // over the module data set.
-class VarkolinContent : public QUserInterface
+class VARKOLIN_EXPORT VarkolinContent : public QUserInterface
 {
     Q_OBJECT
 public:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui_varkolinview.h"
+#include "varkolin_export.h"
 
 #include <QList>
 #include <QSqlRecord>
@@ -14,7 +15,7 @@ typedef cellData QCellData;
 
 // The list of production units, bound to the data set's "t_prod_units",
 // with the New, Edit and Delete actions. Every change is committed at once.
-class VarkolinView : public QWidget, public Ui::VarkolinView
+class VARKOLIN_EXPORT VarkolinView : public QWidget, public Ui::VarkolinView
 {
     Q_OBJECT
 public:

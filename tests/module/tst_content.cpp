@@ -3,6 +3,7 @@
 #include "qdatatable.h"
 #include "quserinterface.h"
 #include "testdatabases.h"
+#include "varkolincontent.h"
 
 #include <QAction>
 #include <QLabel>
@@ -23,6 +24,7 @@ private slots:
     void givesOneContent();
     void refreshesAndCounts_data() { TestDatabases::addBackendRows(); }
     void refreshesAndCounts();
+    void placesDialogsOverTheContent();
 
 private:
     QWidget m_host;
@@ -32,6 +34,7 @@ private:
 void tst_Content::noActionsBeforeTheContent()
 {
     QCOMPARE(getToolBarActions()->size(), 0);
+    QCOMPARE(VarkolinContent::bounds(), QRect(QPoint(0, 0), QPoint(-1, -1)));
 }
 
 void tst_Content::givesOneContent()
@@ -74,6 +77,19 @@ void tst_Content::refreshesAndCounts()
     content->findChild<QTableView *>(QStringLiteral("tvContent"))->setFocus();
     QCOMPARE(frame->helpContext(), QStringLiteral("Varkolin#tvVarkolin"));
     units->setConnection(nullptr);
+}
+
+// The module's larger dialogs sit over the content: 20 pixels narrower, as
+// high, around the content's centre.
+void tst_Content::placesDialogsOverTheContent()
+{
+    QWidget *content = getInterface(&m_host);
+    m_host.resize(700, 500);
+    m_host.show();
+    content->setGeometry(10, 20, 500, 300);
+    const QRect rect = VarkolinContent::bounds();
+    QCOMPARE(rect.size(), QSize(480, 300));
+    QCOMPARE(rect.topLeft(), content->mapToGlobal(QPoint((10 + 509) / 2, (20 + 319) / 2)) - QPoint(239, 149));
 }
 
 QTEST_MAIN(tst_Content)
