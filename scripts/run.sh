@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts Varkolin on the embedded SQLite
-# demo database (created and filled on first start).
+# Installs what is missing, builds, and starts Varkolin. Without --database it
+# opens the embedded SQLite demo database, created and filled on first start;
+# the demo administrator logs in as admin with the password admin.
+# Arguments go to the program; scripts/run.sh --help lists them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
 build=${VARKOLIN_BUILD_DIR:-build}
-# A new database asks before it is created; the demo always wants it.
-printf 'y\n' | "$build/host/varkolin" "$@"
+exec "$build/host/varkolin" "$@"

@@ -1,0 +1,152 @@
+#include "hostapplication.h"
+#include "hostcontract.h"
+#include "hostoptions.h"
+#include "logindialog.h"
+#include "mainwindow.h"
+#include "modulelibrary.h"
+#include "qsqlconnection.h"
+#include "screenshot.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QTextStream>
+#include <QTimer>
+
+namespace {
+
+const char demoLogin[] = "admin";
+
+} // namespace
+
+HostApplication::HostApplication(const HostOptions &options)
+    : m_options(options)
+    , m_settings(QStringLiteral("Varkolin"), QStringLiteral("Varkolin"))
+    , m_database(options)
+{
+}
+
+HostApplication::~HostApplication()
+{
+    // The module's widgets go first, while the connection they use is alive;
+    // then nothing may find the host's objects through the properties.
+    m_screenshot.reset();
+    m_window.reset();
+    for (const char *name : {"Connection", "popupList", "Settings"})
+        qApp->setProperty(name, QVariant());
+}
+
+int HostApplication::run()
+{
+    publishSettings();
+    if (!m_database.open())
+        return fail(m_database.errorText());
+    switch (logIn()) {
+    case LoggedIn:
+        break;
+    case Refused:
+        return 1;
+    case Cancelled:
+        QTextStream(stderr) << tr("Login cancelled.") << Qt::endl;
+        return 1;
+    }
+    publishConnection();
+    if (!showModule())
+        return 1;
+    arrangeScreenshot();
+    return qApp->exec();
+}
+
+// Everything the library reads is there before the first query runs.
+void HostApplication::publishSettings()
+{
+    qApp->setProperty("DatabaseUrl", m_options.databaseUrl());
+    qApp->setProperty("SQLTraceFile", m_options.traceFile());
+    qApp->setProperty("bDebugDB", m_options.debugDb());
+    qApp->setProperty("bNoGUI", m_options.screenshotMode());
+    qApp->setProperty("bNoStoredProc", m_options.noStoredProc());
+    qApp->setProperty("libDir", QFileInfo(m_options.moduleFile()).absolutePath());
+    qApp->setProperty("repoPath", QString());
+    qApp->setProperty("Locale", m_options.locale());
+    qApp->setProperty("LocaleDir", m_options.localeDir());
+    qApp->setProperty("popupList", objToVar(&m_popups));
+    qApp->setProperty("Settings", objToVar(&m_settings));
+    // "libList" and "EventHandlers" are published once the library loader exists.
+}
+
+void HostApplication::publishConnection()
+{
+    qApp->setProperty("Connection", objToVar(m_database.connection()));
+}
+
+HostApplication::LoginOutcome HostApplication::logIn()
+{
+    if (m_options.screenshotMode())
+        return logInUnattended();
+    QSqlConnection *connection = m_database.connection();
+    LoginDialog dialog([connection](const QString &login, const QString &password) {
+        return connection->login(login, password);
+    });
+    dialog.setCredentials(m_options.user(), m_options.password());
+    dialog.setDatabase(m_options.databaseDisplay());
+    return dialog.exec() == QDialog::Accepted ? LoggedIn : Cancelled;
+}
+
+HostApplication::LoginOutcome HostApplication::logInUnattended()
+{
+    QString user = m_options.user();
+    QString password = m_options.password();
+    if (!m_options.hasCredentials()) {
+        if (!m_database.isEmbedded()) {
+            fail(tr("--screenshot needs --user and --password for the database %1.")
+                 .arg(m_options.databaseDisplay()));
+            return Refused;
+        }
+        // The demo administrator of the embedded database.
+        user = password = QLatin1String(demoLogin);
+    }
+    if (m_database.connection()->login(user, password))
+        return LoggedIn;
+    fail(tr("Wrong login or password: user \"%1\" cannot log in to %2.")
+         .arg(user, m_options.databaseDisplay()));
+    return Refused;
+}
+
+bool HostApplication::showModule()
+{
+    m_module.reset(new ModuleLibrary(m_options.moduleFile()));
+    if (!m_module->load()) {
+        fail(m_module->errorText());
+        return false;
+    }
+    m_window.reset(new MainWindow(&m_popups));
+    QWidget *content = m_module->createContent(m_window.get());
+    if (!content) {
+        fail(tr("The module %1 did not create its window contents.").arg(m_options.moduleFile()));
+        return false;
+    }
+    m_window->setContent(content, m_module->toolBarActions(content), m_module->icon());
+    m_window->setSession(qApp->property("LogedIn").toString(), m_options.databaseDisplay());
+    m_window->show();
+    QTimer::singleShot(0, m_window.get(), &MainWindow::refreshContent);
+    return true;
+}
+
+void HostApplication::arrangeScreenshot()
+{
+    if (!m_options.screenshotMode())
+        return;
+    m_screenshot.reset(new Screenshot(m_window.get(), m_options.screenshotFile()));
+    QObject::connect(m_window.get(), &MainWindow::refreshed, m_screenshot.get(),
+                     [this]() { m_screenshot->takeAfter(); });
+    QObject::connect(m_screenshot.get(), &Screenshot::finished, qApp, &QCoreApplication::exit,
+                     Qt::QueuedConnection);
+}
+
+int HostApplication::fail(const QString &text)
+{
+    QTextStream(stderr) << text << Qt::endl;
+    if (!m_options.screenshotMode())
+        QMessageBox::critical(nullptr, tr("Varkolin"), text);
+    return 1;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "databaseopener.h"
+
+#include <QCoreApplication>
+#include <QList>
+#include <QSettings>
+
+#include <memory>
+
+class HostOptions;
+class MainWindow;
+class ModuleLibrary;
+class Screenshot;
+class QWidget;
+
+// One run of the program: the database, the login, the module and its window.
+class HostApplication
+{
+    Q_DECLARE_TR_FUNCTIONS(HostApplication)
+public:
+    explicit HostApplication(const HostOptions &options);
+    ~HostApplication();
+
+    // The exit status of the program.
+    int run();
+
+private:
+    enum LoginOutcome { LoggedIn, Refused, Cancelled };
+
+    void publishSettings();
+    void publishConnection();
+    LoginOutcome logIn();
+    LoginOutcome logInUnattended();
+    bool showModule();
+    void arrangeScreenshot();
+    int fail(const QString &text);
+
+    const HostOptions &m_options;
+    QSettings m_settings;
+    QList<QWidget *> m_popups;
+    DatabaseOpener m_database;
+    std::unique_ptr<ModuleLibrary> m_module;
+    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<Screenshot> m_screenshot;
+};

@@ -1,0 +1,98 @@
+#include "mainwindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QStatusBar>
+#include <QToolBar>
+
+MainWindow::MainWindow(QList<QWidget *> *popups, QWidget *parent)
+    : QMainWindow(parent)
+    , m_popups(popups)
+    , m_toolBar(addToolBar(QString()))
+    , m_session(new QLabel(this))
+{
+    m_toolBar->setObjectName(QStringLiteral("tbModule"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    statusBar()->addPermanentWidget(m_session);
+    createActions();
+    retranslate();
+    resize(1000, 700);
+}
+
+void MainWindow::createActions()
+{
+    m_refresh = new QAction(QIcon(QStringLiteral(":/host/refresh")), QString(), this);
+    m_refresh->setObjectName(QStringLiteral("actRefresh"));
+    m_refresh->setShortcut(QKeySequence::Refresh);
+    connect(m_refresh, &QAction::triggered, this, &MainWindow::refreshContent);
+    m_quit = new QAction(this);
+    m_quit->setObjectName(QStringLiteral("actQuit"));
+    m_quit->setShortcut(QKeySequence::Quit);
+    connect(m_quit, &QAction::triggered, this, &QWidget::close);
+    addAction(m_quit);
+}
+
+void MainWindow::setContent(QWidget *content, const QList<QAction *> &actions, const QIcon &icon)
+{
+    m_content = content;
+    setCentralWidget(content);
+    m_toolBar->clear();
+    m_toolBar->addActions(actions);
+    if (!actions.isEmpty())
+        m_toolBar->addSeparator();
+    m_toolBar->addAction(m_refresh);
+    if (!icon.isNull())
+        setWindowIcon(icon);
+    const QString title = content ? content->windowTitle() : QString();
+    setWindowTitle(title.isEmpty() ? QStringLiteral("Varkolin") : title);
+}
+
+void MainWindow::setSession(const QString &user, const QString &database)
+{
+    m_user = user;
+    m_database = database;
+    showSession();
+}
+
+void MainWindow::refreshContent()
+{
+    if (m_content)
+        QMetaObject::invokeMethod(m_content, "refresh", Qt::DirectConnection);
+    emit refreshed();
+}
+
+// Editors floated out of the content are top-level windows of their own;
+// left open they would keep the program running without its main window.
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_popups) {
+        const QList<QWidget *> floating = *m_popups;
+        for (QWidget *popup : floating)
+            popup->close();
+    }
+    event->accept();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QMainWindow::changeEvent(event);
+}
+
+void MainWindow::retranslate()
+{
+    m_toolBar->setWindowTitle(tr("Actions"));
+    m_refresh->setText(tr("Refresh"));
+    m_refresh->setToolTip(tr("Load the list again from the database"));
+    m_quit->setText(tr("Quit"));
+    showSession();
+}
+
+void MainWindow::showSession()
+{
+    m_session->setText(m_user.isEmpty() ? QString() : tr("User: %1  ·  Database: %2").arg(m_user, m_database));
+}
