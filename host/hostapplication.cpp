@@ -6,6 +6,7 @@
 #include "modulelibrary.h"
 #include "qsqlconnection.h"
 #include "screenshot.h"
+#include "showcase.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -30,6 +31,7 @@ HostApplication::~HostApplication()
 {
     // The module's widgets go first, while the connection they use is alive;
     // then nothing may find the host's objects through the properties.
+    m_showcase.reset();
     m_screenshot.reset();
     m_window.reset();
     for (const char *name : {"Connection", "popupList", "Settings"})
@@ -53,7 +55,7 @@ int HostApplication::run()
     publishConnection();
     if (!showModule())
         return 1;
-    arrangeScreenshot();
+    arrangeFirstRefresh();
     return qApp->exec();
 }
 
@@ -132,15 +134,52 @@ bool HostApplication::showModule()
     return true;
 }
 
-void HostApplication::arrangeScreenshot()
+void HostApplication::arrangeFirstRefresh()
 {
+    if (m_options.screenshotMode()) {
+        m_screenshot.reset(new Screenshot(m_window.get(), m_options.screenshotFile()));
+        QObject::connect(m_screenshot.get(), &Screenshot::finished, qApp, &QCoreApplication::exit,
+                         Qt::QueuedConnection);
+    }
+    if (!m_options.showUnit().isEmpty()) {
+        m_showcase.reset(new Showcase(m_window.get(), m_options));
+        QObject::connect(m_showcase.get(), &Showcase::failed, m_showcase.get(),
+                         [this](const QString &text) { showcaseFailed(text); });
+        if (m_screenshot) {
+            QObject::connect(m_showcase.get(), &Showcase::ready, m_screenshot.get(), [this](QWidget *subject) {
+                m_screenshot->setWindow(subject);
+                m_screenshot->takeAfter();
+            });
+            // A modal dialog left open would outlive the main event loop's exit.
+            QObject::connect(m_screenshot.get(), &Screenshot::finished, m_showcase.get(), &Showcase::close);
+        }
+    }
+    if (!m_screenshot && !m_showcase)
+        return;
+    // Later refreshes are the person's own: the unit they chose meanwhile stays.
+    auto first = std::make_shared<QMetaObject::Connection>();
+    *first = QObject::connect(m_window.get(), &MainWindow::refreshed, m_window.get(), [this, first]() {
+        QObject::disconnect(*first);
+        afterFirstRefresh();
+    });
+}
+
+void HostApplication::afterFirstRefresh()
+{
+    if (m_showcase)
+        m_showcase->start();
+    else if (m_screenshot)
+        m_screenshot->takeAfter();
+}
+
+// Without a picture to take, a unit not found is no reason to end the program.
+void HostApplication::showcaseFailed(const QString &text)
+{
+    QTextStream(stderr) << text << Qt::endl;
     if (!m_options.screenshotMode())
         return;
-    m_screenshot.reset(new Screenshot(m_window.get(), m_options.screenshotFile()));
-    QObject::connect(m_window.get(), &MainWindow::refreshed, m_screenshot.get(),
-                     [this]() { m_screenshot->takeAfter(); });
-    QObject::connect(m_screenshot.get(), &Screenshot::finished, qApp, &QCoreApplication::exit,
-                     Qt::QueuedConnection);
+    m_showcase->close();
+    QCoreApplication::exit(1);
 }
 
 int HostApplication::fail(const QString &text)

@@ -12,6 +12,7 @@ class HostOptions;
 class MainWindow;
 class ModuleLibrary;
 class Screenshot;
+class Showcase;
 class QWidget;
 
 // One run of the program: the database, the login, the module and its window.
@@ -33,7 +34,9 @@ private:
     LoginOutcome logIn();
     LoginOutcome logInUnattended();
     bool showModule();
-    void arrangeScreenshot();
+    void arrangeFirstRefresh();
+    void afterFirstRefresh();
+    void showcaseFailed(const QString &text);
     int fail(const QString &text);
 
     const HostOptions &m_options;
@@ -43,4 +46,5 @@ private:
     std::unique_ptr<ModuleLibrary> m_module;
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<Screenshot> m_screenshot;
+    std::unique_ptr<Showcase> m_showcase;
 };

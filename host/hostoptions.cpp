@@ -19,6 +19,8 @@ const char noStoredProcOption[] = "no-stored-proc";
 const char driverOption[] = "driver";
 const char moduleOption[] = "module";
 const char screenshotOption[] = "screenshot";
+const char showUnitOption[] = "show-unit";
+const char showProductsOption[] = "show-products";
 
 const char sqliteScheme[] = "sqlite:";
 
@@ -81,6 +83,10 @@ void HostOptions::addOptions()
         {moduleOption, tr("Module library to load."), tr("file")},
         {screenshotOption, tr("Save a picture of the main window to this PNG file and exit, "
                               "without asking anything."), tr("file")},
+        {showUnitOption, tr("Open the editor of the unit with this name once the list is loaded; "
+                            "with --screenshot the picture shows it."), tr("name")},
+        {showProductsOption, tr("With --show-unit: open the dialog that adds a product to the unit; "
+                                "with --screenshot the picture is of that dialog.")},
     });
 }
 
@@ -113,6 +119,16 @@ bool HostOptions::readValues()
         return false;
     }
     m_screenshotFile = m_parser.value(screenshotOption);
+    if (m_parser.isSet(showUnitOption) && m_parser.value(showUnitOption).trimmed().isEmpty()) {
+        m_error = tr("--show-unit needs the name of a unit.");
+        return false;
+    }
+    m_showUnit = m_parser.value(showUnitOption);
+    m_showProducts = m_parser.isSet(showProductsOption);
+    if (m_showProducts && m_showUnit.isEmpty()) {
+        m_error = tr("--show-products needs --show-unit: the products are added to a unit.");
+        return false;
+    }
     m_user = m_parser.value(userOption);
     m_password = m_parser.value(passwordOption);
     m_credentialsGiven = m_parser.isSet(userOption) || m_parser.isSet(passwordOption);

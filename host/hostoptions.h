@@ -42,6 +42,11 @@ public:
     bool screenshotMode() const { return !m_screenshotFile.isEmpty(); }
     QString screenshotFile() const { return m_screenshotFile; }
 
+    // The unit whose editor is opened after the first refresh; empty for none.
+    QString showUnit() const { return m_showUnit; }
+    // Whether that editor then opens its product dialog.
+    bool showProducts() const { return m_showProducts; }
+
     // True when the arguments ask only for a picture or for help; usable
     // before the application object exists, which must know whether it needs
     // a display.
@@ -66,4 +71,6 @@ private:
     QString m_driverFile;
     QString m_moduleFile;
     QString m_screenshotFile;
+    QString m_showUnit;
+    bool m_showProducts = false;
 };

@@ -15,6 +15,10 @@ class Screenshot : public QObject
 public:
     Screenshot(QWidget *window, const QString &fileName, QObject *parent = nullptr);
 
+    // The picture may be of another window than the one first named, such
+    // as a dialog opened meanwhile.
+    void setWindow(QWidget *window) { m_window = window; }
+
 public slots:
     // Takes the picture after the delay, so that pending layouts and paints are done.
     void takeAfter(int milliseconds = 300);

@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QProcess>
 #include <QSet>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 namespace {
@@ -19,6 +21,17 @@ struct Run
     QString err;
 };
 
+// How many colours a band of rows holds: a blank area has a handful.
+int coloursIn(const QImage &image, int fromY, int toY)
+{
+    QSet<QRgb> colours;
+    for (int y = fromY; y < toY; ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            colours.insert(image.pixel(x, y));
+    }
+    return colours.size();
+}
+
 } // namespace
 
 class tst_Host : public QObject
@@ -28,6 +41,8 @@ private slots:
     void init();
     void screenshotOfTheDemoDatabase();
     void relativeDatabaseAndAnotherUser();
+    void showsAnOutsideUnit_data();
+    void showsAnOutsideUnit();
     void refusesWithoutAPicture_data();
     void refusesWithoutAPicture();
     void carriesTheImagesTheLibraryNames_data();
@@ -37,6 +52,7 @@ private:
     Run start(const QStringList &arguments);
     QString demoUrl() const;
     QString shotPath() const;
+    QString outsideUnit();
 
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -101,12 +117,8 @@ void tst_Host::screenshotOfTheDemoDatabase()
         QVERIFY(qAbs(shot.height() - 700) <= 100);
         // Between the toolbar and the status bar there is a list of units
         // with text in it, not an empty frame.
-        QSet<QRgb> colours;
-        for (int y = shot.height() / 10; y < shot.height() * 85 / 100; ++y) {
-            for (int x = 0; x < shot.width(); ++x)
-                colours.insert(shot.pixel(x, y));
-        }
-        QVERIFY2(colours.size() > 50, qPrintable(QString::number(colours.size())));
+        const int colours = coloursIn(shot, shot.height() / 10, shot.height() * 85 / 100);
+        QVERIFY2(colours > 50, qPrintable(QString::number(colours)));
     }
 }
 
@@ -121,6 +133,72 @@ void tst_Host::relativeDatabaseAndAnotherUser()
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     QVERIFY(QFile::exists(m_dir->filePath(QStringLiteral("relative.db"))));
     QVERIFY(!QImage(shotPath()).isNull());
+}
+
+// The demo database is made by a first start; the unit is whatever it
+// lists first among the outside companies.
+QString tst_Host::outsideUnit()
+{
+    const Run made = start({QStringLiteral("--database"), demoUrl(),
+                            QStringLiteral("--screenshot"), shotPath()});
+    if (made.exitCode != 0)
+        return QString();
+    QFile::remove(shotPath());
+    QString name;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("outsideUnit"));
+        db.setDatabaseName(m_dir->filePath(QStringLiteral("demo.db")));
+        if (db.open()) {
+            QSqlQuery query(QStringLiteral("SELECT c_name FROM t_prod_units WHERE b_is_side ORDER BY id"), db);
+            if (query.next())
+                name = query.value(0).toString();
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("outsideUnit"));
+    return name;
+}
+
+void tst_Host::showsAnOutsideUnit_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("dialog");
+
+    QTest::newRow("editor") << QStringList() << false;
+    QTest::newRow("product dialog") << QStringList{QStringLiteral("--show-products")} << true;
+}
+
+// The unit is one of those whose rows the list does not select by itself,
+// so an editor that stayed hidden or showed another unit would be seen.
+void tst_Host::showsAnOutsideUnit()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, dialog);
+
+    const QString unit = outsideUnit();
+    QVERIFY2(!unit.isEmpty(), "the demo database lists no outside unit");
+    arguments << QStringLiteral("--database") << demoUrl() << QStringLiteral("--show-unit") << unit
+              << QStringLiteral("--screenshot") << shotPath();
+    const Run run = start(arguments);
+    QVERIFY2(run.finished, "the program did not finish within a minute");
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    QVERIFY(run.out.contains(shotPath()));
+
+    const QImage shot(shotPath());
+    QVERIFY2(!shot.isNull(), "the screenshot is not a readable image");
+    if (dialog) {
+        // The dialog, not the main window behind it: smaller, yet big
+        // enough to hold its tree and buttons.
+        QVERIFY2(shot.width() >= 400 && shot.width() < 1000, qPrintable(QString::number(shot.width())));
+        QVERIFY2(shot.height() >= 300 && shot.height() < 700, qPrintable(QString::number(shot.height())));
+        const int colours = coloursIn(shot, shot.height() / 10, shot.height() * 9 / 10);
+        QVERIFY2(colours > 50, qPrintable(QString::number(colours)));
+    } else {
+        QVERIFY(qAbs(shot.width() - 1000) <= 100);
+        QVERIFY(qAbs(shot.height() - 700) <= 100);
+        // Under the short list of units stands the editor, not empty rows.
+        const int colours = coloursIn(shot, shot.height() / 2, shot.height() * 9 / 10);
+        QVERIFY2(colours > 50, qPrintable(QString::number(colours)));
+    }
 }
 
 void tst_Host::refusesWithoutAPicture_data()
@@ -153,6 +231,12 @@ void tst_Host::refusesWithoutAPicture_data()
     QTest::newRow("unknown language")
             << QStringList{QStringLiteral("--lang"), QStringLiteral("de")}
             << 2 << QStringLiteral("--lang");
+    QTest::newRow("unknown unit")
+            << QStringList{QStringLiteral("--show-unit"), QStringLiteral("No such unit")}
+            << 1 << QStringLiteral("No such unit");
+    QTest::newRow("products without a unit")
+            << QStringList{QStringLiteral("--show-products")}
+            << 2 << QStringLiteral("--show-unit");
     QTest::newRow("missing module")
             << QStringList{QStringLiteral("--module"), QStringLiteral("/nonexistent/libModule.so")}
             << 1 << QStringLiteral("/nonexistent/libModule.so");
