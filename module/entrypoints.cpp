@@ -5,6 +5,7 @@
 #include "qdataset.h"
 #include "varkolin_export.h"
 #include "varkolincontent.h"
+#include "varkolineditor.h"
 #include "varkolinview.h"
 
 #include <QIcon>
@@ -52,6 +53,11 @@ VARKOLIN_EXPORT QDataSet *getDocument(QObject *parent)
 VARKOLIN_EXPORT QWidget *getView(QDataSet *document, QWidget *parent)
 {
     return new VarkolinView(document, parent);
+}
+
+VARKOLIN_EXPORT QWidget *getEditor(QDataSet *document, QWidget *parent)
+{
+    return new VarkolinEditor(document, parent);
 }
 
 VARKOLIN_EXPORT QIcon getIcon()

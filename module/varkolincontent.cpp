@@ -1,12 +1,18 @@
 #include "varkolincontent.h"
+#include "qdataeditor.h"
 #include "qdataset.h"
 #include "qdatatable.h"
+#include "varkolineditor.h"
 #include "varkolinview.h"
 
+#include <QDialogButtonBox>
+#include <QMessageBox>
 #include <QPointer>
+#include <QStandardItemModel>
 
 extern "C" QDataSet *getDocument(QObject *parent);
 extern "C" QWidget *getView(QDataSet *document, QWidget *parent);
+extern "C" QWidget *getEditor(QDataSet *document, QWidget *parent);
 
 namespace {
 
@@ -22,13 +28,10 @@ VarkolinContent::VarkolinContent(QWidget *parent)
     setCaption(tr("Справочник участков производства"));
     document = getDocument(this);
     initView();
+    initEditor();
+    onConnectPopupEditor();
+    onConnectSelectionChanged();
     moduleActions()->append(*VarkolinView::toolBarActions());
-}
-
-QList<QAction *> *VarkolinContent::moduleActions()
-{
-    static QList<QAction *> actions;
-    return &actions;
 }
 
 VarkolinContent::~VarkolinContent() = default;
@@ -41,6 +44,12 @@ VarkolinContent *VarkolinContent::instance()
 void VarkolinContent::setInstance(VarkolinContent *newContent)
 {
     content = newContent;
+}
+
+QList<QAction *> *VarkolinContent::moduleActions()
+{
+    static QList<QAction *> actions;
+    return &actions;
 }
 
 QRect VarkolinContent::bounds()
@@ -71,11 +80,55 @@ bool VarkolinContent::initView()
     return true;
 }
 
+bool VarkolinContent::initEditor()
+{
+    dataEditor = new QDataEditor(this);
+    editor = qobject_cast<VarkolinEditor *>(getEditor(document, this));
+    dataEditor->initEditor(editor);
+    connect(dataEditor->bButtons, &QDialogButtonBox::accepted, editor, &VarkolinEditor::commitData);
+    editLayout->addWidget(dataEditor);
+    connect(editor, &VarkolinEditor::dataChanged, dataEditor, &QDataEditor::OnChange);
+    connect(dataEditor, &QDataEditor::cancel, this, &VarkolinContent::canceled);
+    connect(dataEditor, &QDataEditor::popup, this, &QUserInterface::toggleEditorPopup);
+    connect(editor, &VarkolinEditor::signalCommitData, this, &VarkolinContent::tableScroll);
+    return true;
+}
+
+bool VarkolinContent::onConnectPopupEditor()
+{
+    if (view)
+        connect(view->tvContent, &QAbstractItemView::doubleClicked, this, &VarkolinContent::showEditor);
+    return true;
+}
+
+bool VarkolinContent::onDisconnectPopupEditor()
+{
+    if (view)
+        disconnect(view->tvContent, &QAbstractItemView::doubleClicked, this, &VarkolinContent::showEditor);
+    return true;
+}
+
+bool VarkolinContent::onConnectSelectionChanged()
+{
+    if (!view || !view->tvContent->selectionModel())
+        return false;
+    return connect(view->tvContent->selectionModel(), &QItemSelectionModel::currentChanged,
+                   this, &VarkolinContent::tableScroll);
+}
+
 QString VarkolinContent::helpContext()
 {
     QString key = QStringLiteral("Varkolin");
     if (view && view->tvContent->hasFocus())
         return key + QStringLiteral("#tvVarkolin");
+    if (editFrame->isVisible()) {
+        key += QStringLiteral("#VarkolinEditor");
+        const int tab = editor ? editor->tabWidget->currentIndex() : -1;
+        if (tab == 0)
+            key += QStringLiteral("#tabWorkplace");
+        else if (tab == 1)
+            key += QStringLiteral("#tabProduct");
+    }
     return key;
 }
 
@@ -102,4 +155,65 @@ void VarkolinContent::showEditor()
 void VarkolinContent::closeEditor()
 {
     editFrame->setVisible(false);
+}
+
+void VarkolinContent::canceled()
+{
+    editFrame->setVisible(false);
+    if (document)
+        document->rollback();
+    if (editor)
+        editor->forgetChanges();
+}
+
+void VarkolinContent::tableScroll()
+{
+    QDataTable *units = document ? document->getTable(QStringLiteral("t_prod_units")) : nullptr;
+    if (!units) {
+        editFrame->setVisible(false);
+        return;
+    }
+    const QSqlRecord record = units->getViewCurrentRecord();
+    if (record.isEmpty()) {
+        editFrame->setVisible(false);
+        return;
+    }
+    if (!editor || !leaveUnit(record))
+        return;
+    dataEditor->lbCaption->setText(record.value(QStringLiteral("c_name")).toString());
+    editor->setData(record);
+}
+
+// Whether the editor may load the next unit. Changes of the unit being left
+// are saved or discarded as the user says; a refused save keeps them, and the
+// list goes back to their unit.
+bool VarkolinContent::leaveUnit(const QSqlRecord &next)
+{
+    if (!editor->hasUnsavedChanges())
+        return true;
+    if (next.value(QStringLiteral("id")).toLongLong() == editor->unitId())
+        return false;
+    const QString name = editor->unitRecord().value(QStringLiteral("c_name")).toString();
+    const int answer = QMessageBox::question(this, tr("Несохранённые изменения"),
+                                             tr("Сохранить изменения подразделения \"%1\"?").arg(name),
+                                             QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    if (answer == QMessageBox::Yes) {
+        if (!editor->saveChanges()) {
+            reselectEditedUnit();
+            return false;
+        }
+    } else {
+        document->rollback();
+        editor->forgetChanges();
+    }
+    dataEditor->onReset();
+    return true;
+}
+
+void VarkolinContent::reselectEditedUnit()
+{
+    QDataTable *units = document->getTable(QStringLiteral("t_prod_units"));
+    const int row = units->locate(QStringLiteral("id"), editor->unitId());
+    if (row >= 0)
+        view->tvContent->setCurrentIndex(units->getModel()->index(row, 1));
 }

@@ -1,14 +1,20 @@
 #pragma once
 
 #include "quserinterface.h"
+#include "varkolin_export.h"
 
+#include <QList>
 #include <QRect>
+#include <QSqlRecord>
 
+class QAction;
+class QDataEditor;
 class QDataSet;
+class VarkolinEditor;
 class VarkolinView;
 
 // The module's one content widget: the units list in the frame's view area
-// over the module data set.
+// and, under it, the editor of the current unit in an editor panel.
 class VARKOLIN_EXPORT VarkolinContent : public QUserInterface
 {
     Q_OBJECT
@@ -28,6 +34,10 @@ public:
     QString helpContext() override;
     bool initView() override;
     bool initDocument() override;
+    bool initEditor() override;
+    bool onConnectPopupEditor() override;
+    bool onConnectSelectionChanged() override;
+    bool onDisconnectPopupEditor() override;
 
 public slots:
     // Reloads the units and shows their number.
@@ -36,9 +46,18 @@ public slots:
 private slots:
     void closeEditor();
     void showEditor();
+    // Loads the list's current unit into the editor, asking first when the
+    // editor holds changes of another unit.
+    void tableScroll();
     void onUpdateUI();
+    void canceled();
 
 private:
+    bool leaveUnit(const QSqlRecord &next);
+    void reselectEditedUnit();
+
     QDataSet *document = nullptr;
     VarkolinView *view = nullptr;
+    VarkolinEditor *editor = nullptr;
+    QDataEditor *dataEditor = nullptr;
 };

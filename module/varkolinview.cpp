@@ -95,8 +95,8 @@ void VarkolinView::on_actNew_triggered()
     QSqlRecord record = m_units->newRow(true);
     dialog.getRecord(record);
     m_units->setRow(m_units->lastRow(), record, false);
-    m_units->commit(false);
-    tvContent->setCurrentIndex(m_units->getModel()->index(m_units->lastRow(), 0));
+    if (commitUnits())
+        tvContent->setCurrentIndex(m_units->getModel()->index(m_units->lastRow(), 0));
 }
 
 void VarkolinView::on_actEdit_triggered()
@@ -116,7 +116,7 @@ void VarkolinView::on_actEdit_triggered()
     if (changed == record)
         return;
     m_units->setRow(row, changed, false);
-    m_units->commit(false);
+    commitUnits();
 }
 
 void VarkolinView::on_actDel_triggered()
@@ -133,5 +133,16 @@ void VarkolinView::on_actDel_triggered()
                               QMessageBox::NoButton) != QMessageBox::Ok)
         return;
     m_units->deleteRow(row);
-    m_units->commit(false);
+    commitUnits();
+}
+
+// A refused change is said, and the list shows again what the database
+// holds rather than a row that only looks saved.
+bool VarkolinView::commitUnits()
+{
+    if (m_units->commit(false))
+        return true;
+    QMessageBox::warning(this, tr("Ошибка сохранения"), tr("Изменения не сохранены:\n%1").arg(m_units->lastError()));
+    refresh();
+    return false;
 }

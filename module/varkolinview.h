@@ -40,6 +40,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    bool commitUnits();
+
     QDataSet *m_document = nullptr;
     QDataTable *m_units = nullptr;
 };

@@ -323,6 +323,7 @@ void tst_QDataSet::restoresTablesWhenCommitFails()
 
     MessageCatcher catcher;
     QVERIFY(!set.commit(&c));
+    QVERIFY(!set.lastError().isEmpty());
     QCOMPARE(clientState(units), unitsBefore);
     QCOMPARE(clientState(workplaces), workplacesBefore);
     QCOMPARE(count(c, QStringLiteral("SELECT count(*) FROM t_prod_units")), unitRows);

@@ -36,6 +36,8 @@ private slots:
     void createsEditsAndDeletesUnits_data() { TestDatabases::addBackendRows(); }
     void createsEditsAndDeletesUnits();
     void appliesDialogRules();
+    void reloadsAfterRefusedChange_data() { TestDatabases::addBackendRows(); }
+    void reloadsAfterRefusedChange();
 
 private:
     bool openList(const QString &backend, bool demo = true);
@@ -285,6 +287,30 @@ void tst_UnitsList::appliesDialogRules()
         child<QCheckBox>(dialog, "cbSide")->setChecked(true);
         QVERIFY(child<QPushButton>(dialog, "buttonAccept")->isEnabled());
     });
+}
+
+// A change the database refuses is said, and the list shows again what the
+// database holds instead of a row that only looks saved.
+void tst_UnitsList::reloadsAfterRefusedChange()
+{
+    QFETCH(QString, backend);
+    QVERIFY2(openList(backend), qPrintable(m_connection->error()));
+    auto *view = child<QTableView>(m_view, "tvContent");
+    const QString name = m_units->getField(QStringLiteral("c_name"), 2).toString();
+    const qlonglong id = m_units->getField(QStringLiteral("id"), 2).toLongLong();
+    view->setCurrentIndex(m_units->getModel()->index(2, 1));
+    // Another user removes the unit meanwhile.
+    QVERIFY(m_connection->connection().batchExec(QStringLiteral("DELETE FROM t_prod_units WHERE id = %1").arg(id)));
+    BoxAnswerer answerer;
+    withDialog(child<QAction>(m_view, "actEdit"), [](QDialog *dialog) {
+        child<QLineEdit>(dialog, "leName")->setText(QStringLiteral("Переименован"));
+        child<QPushButton>(dialog, "buttonAccept")->click();
+    });
+    QCOMPARE(answerer.titles(), QStringList{"Ошибка сохранения"});
+    QVERIFY(answerer.texts().value(0).startsWith(QStringLiteral("Изменения не сохранены:\n")));
+    QCOMPARE(m_units->rowCount(), 7);
+    QCOMPARE(m_units->locate(QStringLiteral("c_name"), name), -1);
+    QCOMPARE(m_units->locate(QStringLiteral("c_name"), QStringLiteral("Переименован")), -1);
 }
 
 QTEST_MAIN(tst_UnitsList)
