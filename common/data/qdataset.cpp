@@ -146,13 +146,16 @@ bool QDataSet::commit(QSqlConnection *connection)
             entry.first->restoreSnapshot(*entry.second);
         return false;
     };
+    m_lastError.clear();
     for (QDataTable *table : chosen) {
-        if (!table->commit(false))
+        if (!table->commit(false)) {
+            m_lastError = table->lastError();
             return undo();
+        }
     }
     if (database && !connection->db.commit()) {
-        qWarning() << "Data set commit: the database refused the transaction:"
-                   << connection->db.lastError().text();
+        m_lastError = connection->db.lastError().text().trimmed();
+        qWarning() << "Data set commit: the database refused the transaction:" << m_lastError;
         return undo();
     }
     return true;

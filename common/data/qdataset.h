@@ -45,6 +45,8 @@ public:
     // Commits the chosen tables in one transaction. When one fails, the
     // transaction is rolled back and every chosen table is as it was before.
     bool commit(QSqlConnection *connection);
+    // Why the last commit failed: the failing table's error or the database's; empty after a success.
+    QString lastError() const { return m_lastError; }
     // Rolls back the chosen tables that have changes; the database is not touched.
     void rollback();
     // Adds the tables of the other set whose names are not members yet (shared, not copied).
@@ -63,4 +65,5 @@ private:
     QList<QDataTable *> m_tables;
     QList<dataLink> m_links;
     QStringList m_changingOrder;
+    QString m_lastError;
 };

@@ -112,6 +112,8 @@ public:
     bool setLock(int row, lockState lock);
     QStandardItemModel *getModel() const { return m_model; }
     bool isModified() const { return m_modified; }
+    // Why the last commit failed, as the database or the table put it; empty after a success.
+    QString lastError() const { return m_lastError; }
     int currentRow() const { return int(m_currentRow); }
 
     QSqlRecord newRow(bool bFill);
@@ -315,6 +317,7 @@ private:
     QShortcut *m_debugShortcut = nullptr;
     // Writes made by the table itself are not edits (see onItemChanged).
     int m_ownWrites = 0;
+    QString m_lastError;
     QHash<int, ScanIndex> m_scanIndexes;
     // Rows moved (sorted, removed): the hash indexes' row numbers are rebuilt before use.
     bool m_hashIndexesStale = false;

@@ -182,7 +182,9 @@ void QDataTable::resetOriginalData(int row, bool bKeepValues)
 bool QDataTable::commit(bool backGround)
 {
     const bool pending = !m_pendingDelete.isEmpty() || !m_pendingInsert.isEmpty() || !m_pendingUpdate.isEmpty();
+    m_lastError.clear();
     if (pending && (!m_connection || !m_db)) {
+        m_lastError = QStringLiteral("Connection not defined");
         qWarning() << "Connection not defined";
         return false;
     }
@@ -197,6 +199,8 @@ bool QDataTable::commit(bool backGround)
 
 bool QDataTable::failCommit(QSqlQuery &query)
 {
+    if (m_lastError.isEmpty())
+        m_lastError = query.lastError().text().trimmed();
     query.finish();
     connectItemChanges();
     return false;
@@ -242,8 +246,9 @@ bool QDataTable::deletePass(bool backGround)
 bool QDataTable::takeServerRow(int row, QSqlQuery &query, const char *pass)
 {
     if (!query.isValid()) {
-        qWarning().noquote() << QStringLiteral("Commit of table %1 stopped: the %2 script returned no row for %3")
-                                .arg(objectName(), QLatin1String(pass), keyText(getRecord(row, false)));
+        m_lastError = QStringLiteral("Commit of table %1 stopped: the %2 script returned no row for %3")
+                .arg(objectName(), QLatin1String(pass), keyText(getRecord(row, false)));
+        qWarning().noquote() << m_lastError;
         return false;
     }
     setRow(row, shapeServerRow(query.record()), true);
