@@ -245,29 +245,47 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
     return true;
 }
 
+// Every new cell starts as a copy of a cell that already shows the default
+// display, so that only what differs is written.
+const QStandardItem &QDataTable::cellPrototype()
+{
+    static QStandardItem *prototype = [] {
+        auto *item = new QStandardItem;
+        item->setData(cellData().foreground, Qt::ForegroundRole);
+        item->setData(cellData().font, Qt::FontRole);
+        return item;
+    }();
+    return *prototype;
+}
+
+// Appends a row written from the record as loaded values (current and
+// original, lock 0) in the given state. The row is built before it joins the
+// model, so a bound view hears of it once instead of once per cell and role.
+int QDataTable::appendFilledRow(QSqlRecord &record, int state)
+{
+    const int row = m_model->rowCount();
+    QList<QStandardItem *> items;
+    items.reserve(m_columns.size());
+    for (int i = 0; i < m_columns.size(); ++i)
+        items.append(cellPrototype().clone());
+    for (int i = 0; i < m_columns.size(); ++i) {
+        const int field = record.indexOf(m_columns.at(i).fieldName);
+        if (field >= 0)
+            writeCell(row, i, field, {items.at(i), items.first(), true}, record, true, state);
+    }
+    items.first()->setData(0, LockRole);
+    m_model->appendRow(items);
+    setRowState(row, state);
+    m_modified = true;
+    return row;
+}
+
 bool QDataTable::loadRows(QSqlQuery &query, bool backGround)
 {
-    // Every new cell starts as a copy of a cell that already shows the
-    // default display, so that only what differs is written.
-    QStandardItem prototype;
-    prototype.setData(cellData().foreground, Qt::ForegroundRole);
-    prototype.setData(cellData().font, Qt::FontRole);
     while (query.isValid()) {
         QSqlRecord shaped = m_connection->convert(query.record(), m_columns);
         if (!shaped.isEmpty()) {
-            // The row is built before it joins the model, so a bound view
-            // hears of it once instead of once per cell and role.
-            const int row = m_model->rowCount();
-            QList<QStandardItem *> items;
-            items.reserve(m_columns.size());
-            for (int i = 0; i < m_columns.size(); ++i)
-                items.append(prototype.clone());
-            for (int i = 0; i < m_columns.size(); ++i)
-                writeCell(row, i, i, {items.at(i), items.first(), true}, shaped, true, RowUnchanged);
-            items.first()->setData(0, LockRole);
-            m_model->appendRow(items);
-            setRowState(row, RowUnchanged);
-            m_modified = true;
+            appendFilledRow(shaped, RowUnchanged);
             if (m_view)
                 prepareView(m_view);
         }

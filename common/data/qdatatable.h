@@ -236,6 +236,9 @@ private:
     void connectItemChanges();
     void disconnectItemChanges();
     bool loadRows(QSqlQuery &query, bool backGround);
+    static const QStandardItem &cellPrototype();
+    int appendFilledRow(QSqlRecord &record, int state);
+    void appendCopy(QSqlRecord record);
     QList<QStandardItem *> rowItems(int row, bool create);
     // A cell being written: its item, the first item of its row, and
     // whether the item is new and not yet in the model.

@@ -15,7 +15,7 @@
 namespace {
 
 // Values of one class compare equal exactly when their keys are equal, the
-// way QVariant compares them (a null number equals 0, a null text equals "").
+// way QVariant compares them; nulls are left out (they equal only a null).
 enum ValueClass { NoClass, IntegerClass, RealClass, TextClass, BoolClass };
 
 ValueClass classOf(const QVariant &value)
@@ -80,12 +80,24 @@ QVariant QDataTable::cellValue(int row, int column) const
     return item ? item->data(CurrentValueRole) : QVariant();
 }
 
+namespace {
+
+// Qt 5 finds a null number equal to 0 and a null text equal to "": a row
+// whose parent is null must not turn up among the children of parent 0.
+bool sameValue(const QVariant &held, const QVariant &wanted)
+{
+    if (wanted.isNull())
+        return held.isNull();
+    return !held.isNull() && held == wanted;
+}
+
+} // namespace
+
 // The comparison of match(), read straight from the cells.
 bool QDataTable::rowMatches(int row, const QVector<int> &columns, const QList<QVariant> &values) const
 {
     for (int i = 0; i < columns.size(); ++i) {
-        const QVariant cell = cellValue(row, columns.at(i));
-        if (values.at(i).isNull() ? !cell.isNull() : !(cell == values.at(i)))
+        if (!sameValue(cellValue(row, columns.at(i)), values.at(i)))
             return false;
     }
     return true;
@@ -96,8 +108,7 @@ bool QDataTable::match(const QSqlRecord &record, const QStringList &fldNames, co
     if (fldNames.size() != fldValues.size())
         return false;
     for (int i = 0; i < fldNames.size(); ++i) {
-        const QVariant value = record.value(fldNames.at(i));
-        if (fldValues.at(i).isNull() ? !value.isNull() : !(value == fldValues.at(i)))
+        if (!sameValue(record.value(fldNames.at(i)), fldValues.at(i)))
             return false;
     }
     return true;
@@ -148,7 +159,7 @@ const QDataTable::ScanIndex *QDataTable::scanIndex(int column)
     if (index.valueClass != NoClass) {
         for (int row = 0; row < m_model->rowCount(); ++row) {
             const QVariant value = cellValue(row, column);
-            if (value.isValid())
+            if (!value.isNull())
                 index.rows[keyOf(index.valueClass, value)].append(row);
         }
     }
@@ -166,9 +177,9 @@ void QDataTable::updateScanIndex(int column, int row, const QVariant &previous, 
         m_scanIndexes.erase(it);
         return;
     }
-    if (previous.isValid())
+    if (!previous.isNull())
         removeSorted(index.rows[keyOf(index.valueClass, previous)], row);
-    if (value.isValid())
+    if (!value.isNull())
         insertSorted(index.rows[keyOf(index.valueClass, value)], row);
 }
 
@@ -290,9 +301,22 @@ void QDataTable::getRows(QDataTable *target, const QStringList &fldNames, const 
     for (const int row : qAsConst(rows)) {
         if (row >= m_model->rowCount() || getRowState(row) == RowDeleted || !rowMatches(row, columns, fldValues))
             continue;
-        target->newRow(false);
-        target->setRow(target->lastRow(), getRecord(row, false), true);
+        target->appendCopy(getRecord(row, false));
     }
+}
+
+// What newRow(false) followed by a filling setRow leaves behind (a new row
+// holding the values as loaded ones, the automatic counters moved on), built
+// in one go: copying a big catalogue row by row through the model's
+// notifications cost more than the rest of the work.
+void QDataTable::appendCopy(QSqlRecord record)
+{
+    for (const colInfo &column : qAsConst(m_columns)) {
+        if (column.autoInc != 0)
+            m_autoIncrement.insert(column.fieldName, m_autoIncrement.value(column.fieldName, 0) + column.autoInc);
+    }
+    m_currentRow = appendFilledRow(record, RowNew);
+    m_state = 0;
 }
 
 bool QDataTable::append(QString fldName, QVariant fldValue, bool overwrite)

@@ -163,6 +163,9 @@ void tst_QDataTableSearch::matchesRecords_data()
     QTest::newRow("number and text") << QVariant(5) << QVariant(QStringLiteral("5")) << true;
     QTest::newRow("null wanted, null held") << QVariant(QVariant::LongLong) << QVariant(QVariant::Int) << true;
     QTest::newRow("null wanted, value held") << QVariant(0) << QVariant(QVariant::Int) << false;
+    // Qt would call a null number equal to 0; a search for 0 must not find nulls.
+    QTest::newRow("0 wanted, null held") << QVariant(QVariant::LongLong) << QVariant(0) << false;
+    QTest::newRow("empty text wanted, null held") << QVariant(QVariant::String) << QVariant(QString(QLatin1String(""))) << false;
     QTest::newRow("different") << QVariant(5) << QVariant(6) << false;
 }
 
@@ -209,6 +212,21 @@ void tst_QDataTableSearch::copiesRows()
     table->getRows(&target, QStringList(), QList<QVariant>());
     QCOMPARE(target.rowCount(), 4);
     table->getRows(nullptr, QStringLiteral("id"), 1);
+
+    // Rows with a null never turn up in a search for 0.
+    QDataTable tree(QStringLiteral("tree"), nullptr);
+    tree.addColumn(QStringLiteral("id_parent"), QVariant::LongLong, true);
+    tree.open();
+    for (const QVariant &parent : {QVariant(QVariant::LongLong), QVariant(Q_INT64_C(0)), QVariant(QVariant::LongLong)}) {
+        QSqlRecord record = tree.newRow(false);
+        record.setValue(0, parent);
+        tree.setRow(tree.lastRow(), record, true);
+    }
+    QCOMPARE(tree.locate(QStringLiteral("id_parent"), 0), 1);
+    tree.getRows(&target, QStringLiteral("id_parent"), 0);
+    QCOMPARE(target.rowCount(), 1);
+    tree.getRows(&target, QStringLiteral("id_parent"), QVariant());
+    QCOMPARE(target.rowCount(), 2);
 
     // An index declared after the rows came in still finds them.
     table->setKeyField(QStringLiteral("c_group"));
