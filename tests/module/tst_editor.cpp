@@ -4,11 +4,15 @@
 #include "qdataset.h"
 #include "qdatatable.h"
 #include "testdatabases.h"
+#include "attributedialog.h"
 #include "varkolincontent.h"
 #include "varkolineditor.h"
 #include "varkolinview.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTreeWidget>
@@ -36,6 +40,9 @@ private slots:
     void asksBeforeLeavingChanges_data() { TestDatabases::addBackendRows(); }
     void asksBeforeLeavingChanges();
     void warnsWhenNothingIsLeft();
+    void followsTheRoadOfOneEdit_data() { TestDatabases::addBackendRows(); }
+    void followsTheRoadOfOneEdit();
+    void offersProductsInProductMode();
     void movesWorkplaces();
 
 private:
@@ -428,6 +435,115 @@ void tst_Editor::movesWorkplaces()
     QCOMPARE(m_workplaces->getField(QStringLiteral("id_unit"), 0).toLongLong(), target);
     QCOMPARE(m_workplaces->getRowState(0), 2);
     QVERIFY(applyEnabled());
+}
+
+// From a new outside unit to the database and back: create it in the list,
+// add a workplace and a product, mark the storage, apply, reload and find it
+// all stored; cancel a second change; then a refused Apply keeps the work.
+void tst_Editor::followsTheRoadOfOneEdit()
+{
+    QFETCH(QString, backend);
+    QVERIFY2(start(backend), qPrintable(m_connection->error()));
+    withDialog([this] { m_view->actNew->trigger(); }, [](QDialog *dialog) {
+        dialog->findChild<QLineEdit *>(QStringLiteral("leName"))->setText(QStringLiteral("ООО «Новый подрядчик»"));
+        dialog->findChild<QCheckBox *>(QStringLiteral("cbSide"))->setChecked(true);
+        dialog->findChild<QPushButton *>(QStringLiteral("buttonAccept"))->click();
+    });
+    const qlonglong unit = unitId(QStringLiteral("ООО «Новый подрядчик»"));
+    QVERIFY(unit > 0);
+    QCOMPARE(m_editor->unitId(), unit);
+    m_view->tvContent->doubleClicked(m_view->tvContent->currentIndex());
+
+    withDialog([this] { m_editor->buttonNew->click(); }, chooseFirst);
+    const qlonglong storage = m_workplaces->getViewCurrentRecord().value(QStringLiteral("id_attribute")).toLongLong();
+    m_editor->buttonStorage->click();
+    m_editor->tabWidget->setCurrentIndex(1);
+    qlonglong version = 0;
+    withDialog([this] { m_editor->buttonNew->click(); }, [&](QDialog *dialog) {
+        auto *tree = dialog->findChild<QTreeWidget *>(QStringLiteral("trvProducts"));
+        QTreeWidgetItem *item = firstVersion(tree->topLevelItem(0));
+        QVERIFY(item);
+        tree->setCurrentItem(item);
+        version = item->data(0, 258).toLongLong();
+        dialog->findChild<QPushButton *>(QStringLiteral("buttonOk"))->click();
+    }, [](QDialog *dialog) {
+        return dialog->findChild<QTreeWidget *>(QStringLiteral("trvProducts"))->topLevelItemCount() > 0;
+    });
+    QVERIFY(version > 0);
+    QVERIFY(applyEnabled());
+    apply();
+
+    m_content->refresh();
+    selectUnit(QStringLiteral("ООО «Новый подрядчик»"));
+    QCOMPARE(count(QStringLiteral("SELECT id_storage FROM t_prod_units WHERE id = %1").arg(unit)), storage);
+    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM t_prod_workplace WHERE id_unit = %1 AND id_storage = %2")
+                   .arg(unit).arg(storage)), 1);
+    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM t_prod_product WHERE id_unit = %1 AND id_version = %2")
+                   .arg(unit).arg(version)), 1);
+    QCOMPARE(m_workplaces->rowCount(), 1);
+    QVERIFY(m_workplaces->getField(QStringLiteral("v"), 0).toBool());
+    QCOMPARE(m_products->rowCount(), 1);
+
+    // A second change, cancelled: nothing reaches the database.
+    m_content->editFrame->show();
+    {
+        BoxAnswerer ok(QMessageBox::Ok);
+        m_editor->tvProduct->setCurrentIndex(m_products->getModel()->index(0, 3));
+        m_editor->buttonDelete->click();
+    }
+    m_panel->bButtons->button(QDialogButtonBox::Cancel)->click();
+    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM t_prod_product WHERE id_unit = %1").arg(unit)), 1);
+    QCOMPARE(m_products->getRowState(0), 0);
+
+    // A refused Apply: another user removes the unit meanwhile.
+    m_editor->tabWidget->setCurrentIndex(1);
+    qlonglong second = 0;
+    withDialog([this] { m_editor->buttonNew->click(); }, [&](QDialog *dialog) {
+        auto *tree = dialog->findChild<QTreeWidget *>(QStringLiteral("trvProducts"));
+        QTreeWidgetItem *item = firstVersion(tree->topLevelItem(0));
+        tree->setCurrentItem(item);
+        second = item->data(0, 258).toLongLong();
+        dialog->findChild<QPushButton *>(QStringLiteral("buttonOk"))->click();
+    }, [](QDialog *dialog) {
+        return dialog->findChild<QTreeWidget *>(QStringLiteral("trvProducts"))->topLevelItemCount() > 0;
+    });
+    QVERIFY(second > 0);
+    QVERIFY(m_connection->connection().batchExec(QStringLiteral("DELETE FROM t_prod_units WHERE id = %1").arg(unit)));
+    BoxAnswerer answerer;
+    apply();
+    QCOMPARE(answerer.titles(), QStringList{"Ошибка сохранения"});
+    QCOMPARE(m_products->rowCount(), 2);
+    QCOMPARE(m_products->pendingInserts().size(), 1);
+    QCOMPARE(m_editor->unitId(), unit);
+    QVERIFY(applyEnabled());
+    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM t_prod_product WHERE id_unit = %1").arg(unit)), 0);
+}
+
+// The attribute dialog in product mode lists the versions the unit does not
+// make yet, and says so when it makes them all.
+void tst_Editor::offersProductsInProductMode()
+{
+    QVERIFY2(start(QStringLiteral("sqlite")), qPrintable(m_connection->error()));
+    const QString unit = firstUnit(m_connection->connection(), false);
+    const qlonglong id = unitId(unit);
+    selectUnit(unit);
+    m_editor->tabWidget->setCurrentIndex(1);
+    {
+        AttributeDialog dialog(m_editor);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Продукт"));
+        QCOMPARE(dialog.label->text(), QStringLiteral("Выберите продукт"));
+        QCOMPARE(dialog.comboBox->currentIndex(), -1);
+        QCOMPARE(dialog.comboBox->count(), count(QStringLiteral(
+                "SELECT count(*) FROM dirs.t_product_version v WHERE NOT EXISTS "
+                "(SELECT 1 FROM t_prod_product p WHERE p.id_version = v.id AND p.id_unit = %1)").arg(id)));
+    }
+    QVERIFY(m_connection->connection().batchExec(QStringLiteral(
+            "INSERT INTO t_prod_product (id_unit, id_version) SELECT %1, v.id FROM dirs.t_product_version v "
+            "WHERE v.id NOT IN (SELECT id_version FROM t_prod_product WHERE id_unit = %1)").arg(id)));
+    BoxAnswerer answerer;
+    AttributeDialog dialog(m_editor);
+    QCOMPARE(answerer.texts(), QStringList{"Данное подразделение выпускает все изделия"});
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
 }
 
 QTEST_MAIN(tst_Editor)
