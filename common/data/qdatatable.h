@@ -18,6 +18,7 @@
 #include <QVariant>
 #include <QVector>
 
+#include <functional>
 #include <memory>
 
 class QShortcut;
@@ -259,6 +260,8 @@ private:
     void forgetRow(qlonglong id);
     void removeRowAt(int row);
     void storeDisplay(QStandardItem *item, const cellData &cell, bool fresh = false);
+    bool runPass(PendingList &list, const QString &script, const char *pass, bool backGround,
+                 const std::function<bool(qlonglong, int, const QSqlRecord &, QSqlQuery &)> &handled);
     bool deletePass(bool backGround);
     bool insertPass(bool backGround);
     bool updatePass(bool backGround);

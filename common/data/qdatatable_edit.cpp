@@ -11,6 +11,8 @@
 #include <QStandardItemModel>
 #include <QTableView>
 
+#include <functional>
+
 QSqlRecord QDataTable::newRow(bool bFill)
 {
     if (m_state == -2)
@@ -212,32 +214,46 @@ QString QDataTable::keyText(const QSqlRecord &record) const
     return QStringLiteral("%1 = %2").arg(key, record.value(key).toString());
 }
 
-bool QDataTable::deletePass(bool backGround)
+// Runs the script for every row of the list, in list order, each row with
+// its own query; the handler takes the row on after a statement that ran.
+// Stops with false at the first row that fails.
+bool QDataTable::runPass(PendingList &list, const QString &script, const char *pass, bool backGround,
+                         const std::function<bool(qlonglong, int, const QSqlRecord &, QSqlQuery &)> &handled)
 {
-    if (m_pendingDelete.isEmpty())
+    if (list.isEmpty())
         return true;
-    if (m_deleteText.isEmpty()) {
-        qDebug() << "WARNING: delete script is empty." << objectName();
+    if (script.isEmpty()) {
+        qDebug() << qPrintable(QStringLiteral("WARNING: %1 script is empty.").arg(QLatin1String(pass))) << objectName();
         return true;
     }
-    const QList<qlonglong> ids = m_pendingDelete.toList();
+    const QList<qlonglong> ids = list.toList();
     for (const qlonglong id : ids) {
         const int row = rowOf(id);
         if (row < 0) {
             forgetRow(id);
             continue;
         }
+        const QSqlRecord record = getRecord(row, false);
         QSqlQuery query(*m_db);
-        m_connection->execScript(m_deleteText, &query, getRecord(row, false), false);
-        if (query.lastError().type() != QSqlError::NoError)
+        m_connection->execScript(script, &query, record, false);
+        if (query.lastError().type() != QSqlError::NoError || !handled(id, row, record, query))
             return failCommit(query);
         query.finish();
-        removeRowAt(row);
         if (backGround)
             QCoreApplication::processEvents();
     }
-    m_pendingDelete.clear();
+    list.clear();
     return true;
+}
+
+bool QDataTable::deletePass(bool backGround)
+{
+    return runPass(m_pendingDelete, m_deleteText, "delete", backGround,
+                   [this](qlonglong, int row, const QSqlRecord &, QSqlQuery &query) {
+        query.finish();
+        removeRowAt(row);
+        return true;
+    });
 }
 
 // Writes the row the server returned into the table. A script that returns
@@ -274,76 +290,35 @@ QSqlRecord QDataTable::shapeServerRow(QSqlRecord record) const
 
 bool QDataTable::insertPass(bool backGround)
 {
-    if (m_pendingInsert.isEmpty())
-        return true;
-    if (m_insertText.isEmpty()) {
-        qDebug() << "WARNING: insert script is empty." << objectName();
-        return true;
-    }
     const bool identityFetch = !m_keyField.isEmpty() && qApp->property("bNoStoredProc").toBool();
-    const QList<qlonglong> ids = m_pendingInsert.toList();
-    for (const qlonglong id : ids) {
-        const int row = rowOf(id);
-        if (row < 0) {
-            forgetRow(id);
-            continue;
-        }
-        const QSqlRecord record = getRecord(row, false);
-        QSqlQuery query(*m_db);
-        m_connection->execScript(m_insertText, &query, record, false);
-        if (query.lastError().type() != QSqlError::NoError)
-            return failCommit(query);
+    return runPass(m_pendingInsert, m_insertText, "insert", backGround,
+                   [this, identityFetch](qlonglong id, int row, const QSqlRecord &record, QSqlQuery &query) {
         const QVariant oldKey = record.value(m_keyField);
         if (identityFetch)
             m_connection->scopeIdentity(objectName(), &query);
         if (query.isSelect()) {
             if (!takeServerRow(row, query, "insert"))
-                return failCommit(query);
+                return false;
             const QVariant newKey = query.record().value(m_keyField);
             qDebug() << "emit dataChanged(" << m_keyField << oldKey << newKey << objectName() << ") ";
             emit dataChanged(m_keyField, oldKey, newKey, objectName());
         }
+        // Without a returned row the row stays new but is not sent again.
         m_pendingInsert.remove(id);
-        query.finish();
-        if (backGround)
-            QCoreApplication::processEvents();
-    }
-    m_pendingInsert.clear();
-    return true;
+        return true;
+    });
 }
 
 bool QDataTable::updatePass(bool backGround)
 {
-    if (m_pendingUpdate.isEmpty())
-        return true;
-    if (m_updateText.isEmpty()) {
-        qDebug() << "WARNING: update script is empty." << objectName();
-        return true;
-    }
-    const QList<qlonglong> ids = m_pendingUpdate.toList();
-    for (const qlonglong id : ids) {
-        const int row = rowOf(id);
-        if (row < 0) {
-            forgetRow(id);
-            continue;
-        }
-        QSqlQuery query(*m_db);
-        m_connection->execScript(m_updateText, &query, getRecord(row, false), false);
-        if (query.lastError().type() != QSqlError::NoError)
-            return failCommit(query);
+    return runPass(m_pendingUpdate, m_updateText, "update", backGround,
+                   [this](qlonglong, int row, const QSqlRecord &, QSqlQuery &query) {
         query.first();
-        if (query.isSelect()) {
-            if (!takeServerRow(row, query, "update"))
-                return failCommit(query);
-        } else {
-            setRowState(row, RowUnchanged);
-        }
-        query.finish();
-        if (backGround)
-            QCoreApplication::processEvents();
-    }
-    m_pendingUpdate.clear();
-    return true;
+        if (query.isSelect())
+            return takeServerRow(row, query, "update");
+        setRowState(row, RowUnchanged);
+        return true;
+    });
 }
 
 bool QDataTable::rollback()
