@@ -59,9 +59,20 @@ int HostApplication::run()
     return qApp->exec();
 }
 
+// The module speaks Russian and this program English in their sources:
+// Russian, the default, translates the program; English translates the module.
+void HostApplication::installTranslation()
+{
+    const QString name = m_options.locale() == QLatin1String("en") ? QStringLiteral("varkolin_en")
+                                                                   : QStringLiteral("host_ru");
+    if (m_translator.load(name, m_options.localeDir()))
+        QCoreApplication::installTranslator(&m_translator);
+}
+
 // Everything the library reads is there before the first query runs.
 void HostApplication::publishSettings()
 {
+    installTranslation();
     qApp->setProperty("DatabaseUrl", m_options.databaseUrl());
     qApp->setProperty("SQLTraceFile", m_options.traceFile());
     qApp->setProperty("bDebugDB", m_options.debugDb());

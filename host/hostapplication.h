@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QList>
 #include <QSettings>
+#include <QTranslator>
 
 #include <memory>
 
@@ -27,6 +28,7 @@ public:
     int run();
 
 private:
+    void installTranslation();
     enum LoginOutcome { LoggedIn, Refused, Cancelled };
 
     void publishSettings();
@@ -41,6 +43,7 @@ private:
 
     const HostOptions &m_options;
     QSettings m_settings;
+    QTranslator m_translator;
     QList<QWidget *> m_popups;
     DatabaseOpener m_database;
     std::unique_ptr<ModuleLibrary> m_module;

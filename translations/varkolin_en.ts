@@ -1,0 +1,244 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name>AttributeDialog</name>
+    <message>
+        <source>Атрибут</source>
+        <translation>Attribute</translation>
+    </message>
+    <message>
+        <source>TextLabel</source>
+        <translation>TextLabel</translation>
+    </message>
+    <message>
+        <source>Принять</source>
+        <translation>Accept</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>AttributeMoveDialog</name>
+    <message>
+        <source>Переместить атрибут</source>
+        <translation>Move attribute</translation>
+    </message>
+    <message>
+        <source>Переместить в</source>
+        <translation>Move to</translation>
+    </message>
+    <message>
+        <source>Принять</source>
+        <translation>Accept</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>ProductDialog</name>
+    <message>
+        <source>Изделия</source>
+        <translation>Products</translation>
+    </message>
+    <message>
+        <source>Наименование</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Принять</source>
+        <translation>Accept</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>QApplication</name>
+    <message>
+        <source>Unknown database</source>
+        <translation>Unknown database</translation>
+    </message>
+    <message>
+        <source>Database is invalid or corrupted. Want for create?</source>
+        <translation>Database is invalid or corrupted. Want for create?</translation>
+    </message>
+    <message>
+        <source>Internal error </source>
+        <translation>Internal error </translation>
+    </message>
+    <message>
+        <source>System can not startup,</source>
+        <translation>System can not startup,</translation>
+    </message>
+</context>
+<context>
+    <name>QDataEditor</name>
+    <message>
+        <source>Применить</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>QUserInterfaceClass</name>
+    <message>
+        <source>Найти:</source>
+        <translation>Find:</translation>
+    </message>
+    <message>
+        <source>Поиск</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>Ctrl+F</source>
+        <translation>Ctrl+F</translation>
+    </message>
+</context>
+<context>
+    <name>UnitDialog</name>
+    <message>
+        <source>Подразделение</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>введите название подразделения</source>
+        <translation>enter the name of the unit</translation>
+    </message>
+    <message>
+        <source>Компания</source>
+        <translation>Company</translation>
+    </message>
+    <message>
+        <source>стороннее
+предприятие</source>
+        <translation>outside
+company</translation>
+    </message>
+    <message>
+        <source>Принять</source>
+        <translation>Accept</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>VarkolinContent</name>
+    <message>
+        <source>Справочник участков производства</source>
+        <translation>Production sites</translation>
+    </message>
+    <message>
+        <source>Всего подразделений: %1</source>
+        <translation>Units in all: %1</translation>
+    </message>
+    <message>
+        <source>Несохранённые изменения</source>
+        <translation>Unsaved changes</translation>
+    </message>
+    <message>
+        <source>Сохранить изменения подразделения &quot;%1&quot;?</source>
+        <translation>Save the changes of the unit &quot;%1&quot;?</translation>
+    </message>
+</context>
+<context>
+    <name>VarkolinEditor</name>
+    <message>
+        <source>Form</source>
+        <translation>Form</translation>
+    </message>
+    <message>
+        <source>Рабочие места</source>
+        <translation>Workplaces</translation>
+    </message>
+    <message>
+        <source>Выпускаемая продукция</source>
+        <translation>Products made</translation>
+    </message>
+    <message>
+        <source>Склад</source>
+        <translation>Storage</translation>
+    </message>
+    <message>
+        <source>Создать</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>Редактировать</source>
+        <translation>Edit</translation>
+    </message>
+    <message>
+        <source>Удалить</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Переместить</source>
+        <translation>Move</translation>
+    </message>
+    <message>
+        <source>Ошибка сохранения</source>
+        <translation>Saving failed</translation>
+    </message>
+    <message>
+        <source>Изменения не сохранены:
+%1</source>
+        <translation>The changes were not saved:
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>VarkolinView</name>
+    <message>
+        <source>VarkolinView</source>
+        <translation>VarkolinView</translation>
+    </message>
+    <message>
+        <source>Добавить</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>Добавить новое подразделение</source>
+        <translation>Add a new unit</translation>
+    </message>
+    <message>
+        <source>Изменить</source>
+        <translation>Change</translation>
+    </message>
+    <message>
+        <source>Редактировать название подразделения</source>
+        <translation>Edit the name of the unit</translation>
+    </message>
+    <message>
+        <source>Удалить</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Удалить подразделение</source>
+        <translation>Delete the unit</translation>
+    </message>
+    <message>
+        <source>Ошибка сохранения</source>
+        <translation>Saving failed</translation>
+    </message>
+    <message>
+        <source>Изменения не сохранены:
+%1</source>
+        <translation>The changes were not saved:
+%1</translation>
+    </message>
+</context>
+</TS>
