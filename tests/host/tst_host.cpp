@@ -228,6 +228,10 @@ void tst_Host::refusesWithoutAPicture_data()
     QTest::newRow("existing file without tables")
             << QStringList{QStringLiteral("--database"), QStringLiteral("sqlite:@DIR@/empty.db")}
             << 1 << QStringLiteral("no Varkolin tables");
+    QTest::newRow("wrong password, in Russian")
+            << QStringList{QStringLiteral("--lang"), QStringLiteral("ru"), QStringLiteral("--user"), QStringLiteral("admin"),
+                           QStringLiteral("--password"), QStringLiteral("nope")}
+            << 1 << QStringLiteral("Неверное имя или пароль");
     QTest::newRow("unknown language")
             << QStringList{QStringLiteral("--lang"), QStringLiteral("de")}
             << 2 << QStringLiteral("--lang");
@@ -253,6 +257,9 @@ void tst_Host::refusesWithoutAPicture()
 
     if (!arguments.contains(QStringLiteral("--database")))
         arguments << QStringLiteral("--database") << demoUrl();
+    // The program's own texts are English in English; by default it speaks Russian.
+    if (!arguments.contains(QStringLiteral("--lang")))
+        arguments << QStringLiteral("--lang") << QStringLiteral("en");
     arguments.replaceInStrings(QStringLiteral("@DIR@"), m_dir->path());
     QFile empty(m_dir->filePath(QStringLiteral("empty.db")));
     QVERIFY(empty.open(QIODevice::WriteOnly));
