@@ -116,25 +116,10 @@ int tst_Editor::count(const QString &sql)
     return m_connection->connection().execScript(sql).toInt();
 }
 
-// The hands act once the dialog is up and ready; they must not wait inside
-// (a dialog that fills itself between events would never get on).
 void tst_Editor::withDialog(const std::function<void()> &trigger, const std::function<void(QDialog *)> &hands,
                             const std::function<bool(QDialog *)> &ready)
 {
-    bool worked = false;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, [&] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!dialog || worked || qobject_cast<QMessageBox *>(dialog) || (ready && !ready(dialog)))
-            return;
-        worked = true;
-        hands(dialog);
-        if (dialog->isVisible())
-            dialog->reject();
-    });
-    poll.start(10);
-    trigger();
-    QVERIFY(worked);
+    QVERIFY(workModalDialog(trigger, hands, ready));
 }
 
 namespace {

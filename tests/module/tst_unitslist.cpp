@@ -91,20 +91,7 @@ QStringList tst_UnitsList::databaseUnits()
 
 void tst_UnitsList::withDialog(QAction *action, const std::function<void(QDialog *)> &hands)
 {
-    bool worked = false;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, [&] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!dialog || worked)
-            return;
-        worked = true;
-        hands(dialog);
-        if (dialog->isVisible())
-            dialog->reject();
-    });
-    poll.start(10);
-    action->trigger();
-    QVERIFY(worked);
+    QVERIFY(workModalDialog([action] { action->trigger(); }, hands));
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QMutex>
 
 namespace {
@@ -91,4 +92,23 @@ void BoxAnswerer::answerOpenBoxes()
         else
             box->reject();
     }
+}
+
+bool workModalDialog(const std::function<void()> &trigger, const std::function<void(QDialog *)> &hands,
+                     const std::function<bool(QDialog *)> &ready)
+{
+    bool worked = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog || worked || qobject_cast<QMessageBox *>(dialog) || (ready && !ready(dialog)))
+            return;
+        worked = true;
+        hands(dialog);
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    poll.start(10);
+    trigger();
+    return worked;
 }

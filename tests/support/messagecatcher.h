@@ -5,6 +5,10 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
+
+class QDialog;
+
 // Collects what the code under test writes to Qt's log while it lives.
 class MessageCatcher
 {
@@ -41,3 +45,11 @@ private:
     QStringList m_titles;
     QStringList m_texts;
 };
+
+// Runs the trigger, which opens a modal dialog, and works the dialog with the
+// hands once it is up (and ready, when a readiness test is given). The hands
+// must not wait inside: a dialog that fills itself between events would never
+// get on. A dialog the hands leave open is rejected. Message boxes are left
+// to a BoxAnswerer. Returns whether a dialog came up.
+bool workModalDialog(const std::function<void()> &trigger, const std::function<void(QDialog *)> &hands,
+                     const std::function<bool(QDialog *)> &ready = nullptr);
