@@ -475,6 +475,8 @@ void tst_Editor::followsTheRoadOfOneEdit()
         BoxAnswerer ok(QMessageBox::Ok);
         m_editor->tvProduct->setCurrentIndex(m_products->getModel()->index(0, 3));
         m_editor->buttonDelete->click();
+        QCOMPARE(ok.texts(), QStringList{QStringLiteral("Вы действительно хотите удалить продукт\n\"%1\" ?")
+                                         .arg(m_products->getField(QStringLiteral("c_name"), 0).toString())});
     }
     m_panel->bButtons->button(QDialogButtonBox::Cancel)->click();
     QCOMPARE(count(QStringLiteral("SELECT count(*) FROM t_prod_product WHERE id_unit = %1").arg(unit)), 1);
