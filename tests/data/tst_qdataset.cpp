@@ -89,6 +89,19 @@ QDataTable *workplacesTable(QSqlConnection *c, QObject *parent)
     return table;
 }
 
+// Units and their workplaces, opened, in the set, the workplaces following the units' keys.
+void linkUnitsAndWorkplaces(QDataSet &set, QSqlConnection *c, QDataTable *&units, QDataTable *&workplaces)
+{
+    units = unitsTable(c, &set);
+    workplaces = workplacesTable(c, &set);
+    for (QDataTable *table : {units, workplaces}) {
+        table->open();
+        set.addTable(table);
+    }
+    set.createDataLink(QStringLiteral("t_prod_units"), QStringLiteral("id"), QStringLiteral("t_prod_workplace"),
+                       QStringLiteral("id_unit"));
+}
+
 // A new unit with one new workplace on the given storage, linked by the unit's key.
 void addUnitWithWorkplace(QDataTable *units, QDataTable *workplaces, qlonglong storage)
 {
@@ -265,17 +278,14 @@ void tst_QDataSet::commitsInOneTransaction()
     OPEN_TEST_CONNECTION(tc, backend, true);
     QSqlConnection &c = tc.connection();
     QDataSet set;
-    QDataTable *units = unitsTable(&c, this);
-    QDataTable *workplaces = workplacesTable(&c, this);
+    QDataTable *units = nullptr;
+    QDataTable *workplaces = nullptr;
+    linkUnitsAndWorkplaces(set, &c, units, workplaces);
     QDataTable *divisions = new QDataTable(QStringLiteral("t_division"), &c, this);
     divisions->setScripts(QStringLiteral("SELECT id, c_name FROM sys.t_division ORDER BY id"), QString(), QString(),
                           QStringLiteral("DELETE FROM sys.t_division WHERE id = :id"), true);
-    for (QDataTable *table : {units, workplaces, divisions}) {
-        table->open();
-        set.addTable(table);
-    }
-    set.createDataLink(QStringLiteral("t_prod_units"), QStringLiteral("id"), QStringLiteral("t_prod_workplace"),
-                       QStringLiteral("id_unit"));
+    divisions->open();
+    set.addTable(divisions);
     const qlonglong storage = c.execScript(QStringLiteral("SELECT min(id) FROM dirs.t_storage")).toLongLong();
     addUnitWithWorkplace(units, workplaces, storage);
     QVERIFY(divisions->deleteRow(0));
@@ -306,14 +316,9 @@ void tst_QDataSet::restoresTablesWhenCommitFails()
     OPEN_TEST_CONNECTION(tc, backend, true);
     QSqlConnection &c = tc.connection();
     QDataSet set;
-    QDataTable *units = unitsTable(&c, this);
-    QDataTable *workplaces = workplacesTable(&c, this);
-    for (QDataTable *table : {units, workplaces}) {
-        table->open();
-        set.addTable(table);
-    }
-    set.createDataLink(QStringLiteral("t_prod_units"), QStringLiteral("id"), QStringLiteral("t_prod_workplace"),
-                       QStringLiteral("id_unit"));
+    QDataTable *units = nullptr;
+    QDataTable *workplaces = nullptr;
+    linkUnitsAndWorkplaces(set, &c, units, workplaces);
     QVERIFY(units->setRow(0, [&] { QSqlRecord r = units->getRecord(0); r.setValue(1, QStringLiteral("Правка")); return r; }(), false));
     QVERIFY(units->deleteRow(1));
     addUnitWithWorkplace(units, workplaces, 99999);

@@ -74,6 +74,13 @@ QStringList allRows(QDataTable *table)
     return rows;
 }
 
+QStringList sortedRows(QDataTable *table)
+{
+    QStringList rows = allRows(table);
+    rows.sort();
+    return rows;
+}
+
 QString states(QDataTable *table)
 {
     QString text;
@@ -116,8 +123,7 @@ QStringList tst_QDataTable::databaseUnits(QSqlConnection &c)
     QDataTable *check = unitsTable(&c);
     check->setObjectName(QStringLiteral("check"));
     check->open();
-    QStringList rows = allRows(check);
-    rows.sort();
+    const QStringList rows = sortedRows(check);
     delete check;
     return rows;
 }
@@ -441,9 +447,7 @@ void tst_QDataTable::commitsMixedChanges()
     QCOMPARE(table->getRecord(row).value(QStringLiteral("b_is_side")).type(), QVariant::Bool);
     QCOMPARE(table->getRecord(row).value(QStringLiteral("id")).type(), QVariant::LongLong);
 
-    QStringList clientRows = allRows(table);
-    clientRows.sort();
-    QCOMPARE(databaseUnits(c), clientRows);
+    QCOMPARE(databaseUnits(c), sortedRows(table));
 }
 
 void tst_QDataTable::fetchesIdentityWithoutStoredProcedures()
@@ -573,9 +577,7 @@ void tst_QDataTable::stopsAtFailingInsert()
     table->setRow(9, withName(table->getRecord(9), QStringLiteral("Второй")), false);
     QVERIFY(table->commit());
     QCOMPARE(databaseUnits(c).size(), before.size() + 3);
-    QStringList clientRows = allRows(table);
-    clientRows.sort();
-    QCOMPARE(databaseUnits(c), clientRows);
+    QCOMPARE(databaseUnits(c), sortedRows(table));
 }
 
 // An update whose returning select finds no row (another user removed it)
