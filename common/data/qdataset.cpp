@@ -6,7 +6,6 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
-#include <QSqlError>
 
 #include <memory>
 
@@ -128,35 +127,41 @@ QList<QDataTable *> QDataSet::tablesToKeep(const QList<QDataTable *> &chosen) co
 
 bool QDataSet::commit(QSqlConnection *connection)
 {
-    const bool database = connection && connection->db.isOpen();
-    const bool inTransaction = database && connection->db.transaction();
+    m_lastError.clear();
     const QList<QDataTable *> chosen = chosenTables();
+    if (!connection)
+        return commitTables(chosen);
+    // Without a transaction nothing is written: a failure halfway could not
+    // be undone, and the tables would claim rows the database never got.
+    if (!connection->beginTransaction(&m_lastError)) {
+        qWarning().noquote() << "Data set commit: no transaction could be begun:" << m_lastError;
+        return false;
+    }
     // Taken before anything is written: when the transaction is rolled back,
     // the tables must show again what the database still holds.
     QList<QPair<QDataTable *, std::shared_ptr<QDataTable::Snapshot>>> kept;
-    if (inTransaction) {
-        const QList<QDataTable *> tables = tablesToKeep(chosen);
-        for (QDataTable *table : tables)
-            kept.append({table, table->saveSnapshot()});
-    }
-    auto undo = [&] {
-        if (database)
-            connection->db.rollback();
-        for (const auto &entry : qAsConst(kept))
-            entry.first->restoreSnapshot(*entry.second);
-        return false;
-    };
-    m_lastError.clear();
-    for (QDataTable *table : chosen) {
+    const QList<QDataTable *> tables = tablesToKeep(chosen);
+    for (QDataTable *table : tables)
+        kept.append({table, table->saveSnapshot()});
+    if (commitTables(chosen) && connection->commitTransaction(&m_lastError))
+        return true;
+    connection->rollbackTransaction();
+    if (!connection->isAlive())
+        m_lastError = QSqlConnection::noConnectionText(m_lastError);
+    qWarning().noquote() << "Data set commit failed, nothing was saved:" << m_lastError;
+    for (const auto &entry : qAsConst(kept))
+        entry.first->restoreSnapshot(*entry.second);
+    return false;
+}
+
+// Commits the tables one after the other; stops at the first that fails.
+bool QDataSet::commitTables(const QList<QDataTable *> &tables)
+{
+    for (QDataTable *table : tables) {
         if (!table->commit(false)) {
             m_lastError = table->lastError();
-            return undo();
+            return false;
         }
-    }
-    if (database && !connection->db.commit()) {
-        m_lastError = connection->db.lastError().text().trimmed();
-        qWarning() << "Data set commit: the database refused the transaction:" << m_lastError;
-        return undo();
     }
     return true;
 }

@@ -42,8 +42,10 @@ public:
     QList<dataLink> links() const { return m_links; }
     // The tables commit and rollback touch, in order; empty means all members.
     void setChangingOrder(const QStringList &order);
-    // Commits the chosen tables in one transaction. When one fails, the
-    // transaction is rolled back and every chosen table is as it was before.
+    // Commits the chosen tables in one transaction. When one fails, or no
+    // transaction can be begun (no connection), nothing is written and every
+    // chosen table is as it was before. A null connection commits the tables
+    // one by one without a transaction.
     bool commit(QSqlConnection *connection);
     // Why the last commit failed: the failing table's error or the database's; empty after a success.
     QString lastError() const { return m_lastError; }
@@ -61,6 +63,7 @@ private slots:
 private:
     QList<QDataTable *> chosenTables() const;
     QList<QDataTable *> tablesToKeep(const QList<QDataTable *> &chosen) const;
+    bool commitTables(const QList<QDataTable *> &tables);
 
     QList<QDataTable *> m_tables;
     QList<dataLink> m_links;

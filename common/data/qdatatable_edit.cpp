@@ -202,7 +202,7 @@ bool QDataTable::commit(bool backGround)
 bool QDataTable::failCommit(QSqlQuery &query)
 {
     if (m_lastError.isEmpty())
-        m_lastError = query.lastError().text().trimmed();
+        m_lastError = m_connection->failureText(query);
     query.finish();
     connectItemChanges();
     return false;
@@ -236,7 +236,10 @@ bool QDataTable::runPass(PendingList &list, const QString &script, const char *p
         const QSqlRecord record = getRecord(row, false);
         QSqlQuery query(*m_db);
         m_connection->execScript(script, &query, record, false);
-        if (query.lastError().type() != QSqlError::NoError || !handled(id, row, record, query))
+        // A statement that never ran (a closed database) leaves no error
+        // text behind: only an active query has run.
+        if (!query.isActive() || query.lastError().type() != QSqlError::NoError
+                || !handled(id, row, record, query))
             return failCommit(query);
         query.finish();
         if (backGround)

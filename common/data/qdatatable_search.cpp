@@ -347,6 +347,13 @@ bool QDataTable::append(QStringList fldNames, QVariantList fldValues, bool overw
         return false;
     QSqlQuery query(*m_db);
     m_connection->execScript(m_selectText, &query, m_selectParams, false);
+    if (!query.isActive()) {
+        // A select that did not run loaded nothing: the values must not count
+        // as loaded, or the next call would never ask again.
+        for (int i = 0; i < fldNames.size(); ++i)
+            m_loadedValues.remove(fldNames.at(i), fldValues.at(i));
+        return false;
+    }
     if (!query.isSelect())
         return true;
     return mergeRows(query);

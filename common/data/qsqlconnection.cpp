@@ -110,6 +110,10 @@ void QSqlConnection::resetState()
 {
     m_loginError = false;
     m_connected = false;
+    m_inTransaction = false;
+    m_loggedIn = false;
+    m_loginName.clear();
+    m_loginPassword.clear();
     m_connect = nullptr;
     m_getScript = nullptr;
     m_canDo = nullptr;
@@ -253,6 +257,9 @@ bool QSqlConnection::login(const QString &login, const QString &password)
         displayName = login.isEmpty() ? getSystemAttr(QStringLiteral("superAdminId")).toString()
                                       : login;
     }
+    m_loggedIn = true;
+    m_loginName = login;
+    m_loginPassword = password;
     qApp->setProperty("LogedIn", displayName);
     qApp->setProperty("LogedUser", login);
     qApp->setProperty("LogedPass", password);
@@ -357,17 +364,125 @@ void QSqlConnection::trace(const QString &sql)
     file.write("\r\n");
 }
 
-void QSqlConnection::run(QSqlQuery *query, const QString &sql, bool namedWay)
+// A closed or lost connection is reopened before a statement that runs
+// outside a transaction, and a statement that failed because the connection
+// was gone runs once more on the new one. Inside a transaction nothing is
+// reopened: the work before it went with the old connection, and the caller
+// must see the failure and roll back.
+bool QSqlConnection::run(QSqlQuery *query, const QString &sql, bool namedWay)
 {
-    if (query->exec(sql))
+    if (!m_inTransaction)
+        ensureOpen();
+    bool ran = query->exec(sql);
+    if (!ran && !m_inTransaction && !isAlive() && reconnect())
+        ran = query->exec(sql);
+    if (ran)
         query->first();
     else
         reportFailure(*query, sql, namedWay);
+    return ran;
+}
+
+bool QSqlConnection::ensureOpen()
+{
+    return db.isOpen() || reconnect();
+}
+
+// Connects again through the driver with the URL and credentials it was
+// given, and logs the same user in again.
+bool QSqlConnection::reconnect()
+{
+    const QString name = db.connectionName();
+    if (!m_connected || !m_connect || name.isEmpty())
+        return false;
+    qWarning() << "The connection to the database was lost; connecting again";
+    const QString answer = m_connect(name, true).toString();
+    db = QSqlDatabase::database(name, false);
+    if (answer != QLatin1String("Ok") || !db.isOpen()) {
+        qWarning().noquote() << "Cannot connect to the database again:" << answer;
+        return false;
+    }
+    if (m_loggedIn && m_login && !m_login(m_loginName, m_loginPassword))
+        qWarning() << "The user could not log in again after reconnecting";
+    return true;
+}
+
+bool QSqlConnection::isAlive()
+{
+    if (!m_connected || !db.isOpen())
+        return false;
+    // Inside a transaction a probe would fail after any failed statement on
+    // PostgreSQL; the transaction's own end tells.
+    if (m_inTransaction)
+        return true;
+    QSqlQuery probe(db);
+    return probe.exec(QStringLiteral("SELECT 1"));
+}
+
+QString QSqlConnection::noConnectionText(const QString &detail)
+{
+    const QString text = tr("no connection to the database");
+    if (detail.startsWith(text))
+        return detail;
+    return detail.trimmed().isEmpty() ? text : QStringLiteral("%1 (%2)").arg(text, detail.trimmed());
+}
+
+QString QSqlConnection::failureText(const QSqlQuery &query)
+{
+    const QString error = query.lastError().text().trimmed();
+    if (!m_connected || !db.isOpen())
+        return noConnectionText(error);
+    return error.isEmpty() ? tr("the statement did not run") : error;
+}
+
+bool QSqlConnection::beginTransaction(QString *error)
+{
+    if (m_inTransaction) {
+        if (error)
+            *error = tr("a transaction is already open");
+        return false;
+    }
+    // A server that was restarted since the last statement shows it only
+    // now: the first statement on the old connection fails.
+    m_inTransaction = m_connected && ensureOpen()
+            && (db.transaction() || (!isAlive() && reconnect() && db.transaction()));
+    if (!m_inTransaction && error)
+        *error = isAlive() ? db.lastError().text().trimmed() : noConnectionText();
+    return m_inTransaction;
+}
+
+bool QSqlConnection::commitTransaction(QString *error)
+{
+    if (!m_inTransaction) {
+        if (error)
+            *error = tr("no transaction is open");
+        return false;
+    }
+    const bool committed = db.commit();
+    m_inTransaction = false;
+    if (!committed) {
+        if (error)
+            *error = isAlive() ? db.lastError().text().trimmed() : noConnectionText(db.lastError().text());
+        // A refused commit may leave the transaction open on the server.
+        db.rollback();
+    }
+    return committed;
+}
+
+bool QSqlConnection::rollbackTransaction()
+{
+    if (!m_inTransaction)
+        return false;
+    m_inTransaction = false;
+    return db.rollback();
 }
 
 void QSqlConnection::reportFailure(const QSqlQuery &query, const QString &sql, bool namedWay)
 {
-    const QString error = query.lastError().text();
+    QString error = query.lastError().text();
+    // A closed database fails a statement without any error text.
+    if (!db.isOpen() && error.trimmed().isEmpty())
+        error = noConnectionText();
     if (namedWay) {
         qWarning().noquote() << QStringLiteral("Error executing query: ") + sql
                                 + QLatin1Char('\n') + error;

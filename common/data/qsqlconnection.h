@@ -75,6 +75,22 @@ public:
     bool isConnected() const { return m_connected; }
     bool hasLoginError() const { return m_loginError; }
 
+    // Transactions go through the connection so that it never reconnects in
+    // the middle of one. beginTransaction reopens a closed or lost connection
+    // first; false, with the reason in error, when no transaction was begun.
+    bool beginTransaction(QString *error = nullptr);
+    // False when the database refused the commit; the transaction is over either way.
+    bool commitTransaction(QString *error = nullptr);
+    bool rollbackTransaction();
+    bool inTransaction() const { return m_inTransaction; }
+    // Whether the database answers a statement now; asks the server outside a transaction.
+    bool isAlive();
+    // Why a statement run by execScript failed, for a person: the database's
+    // error, or "no connection to the database" when it never reached one.
+    QString failureText(const QSqlQuery &query);
+    // "no connection to the database", with the database's detail when there is one.
+    static QString noConnectionText(const QString &detail = QString());
+
     // Data tables and data sets run their queries on this handle.
     QSqlDatabase db;
 
@@ -106,7 +122,9 @@ private:
     bool internalError(int code, bool consoleMode);
     QString bindPositional(const QString &script, const QList<QVariant> &values);
     void trace(const QString &sql);
-    void run(QSqlQuery *query, const QString &sql, bool namedWay);
+    bool run(QSqlQuery *query, const QString &sql, bool namedWay);
+    bool ensureOpen();
+    bool reconnect();
     void reportFailure(const QSqlQuery &query, const QString &sql, bool namedWay);
 
     bool m_loginError = false;
@@ -123,4 +141,9 @@ private:
     ResultFn m_resultExecSQL = nullptr;
     IdentityFn m_scopeIdentity = nullptr;
     bool m_connected = false;
+    bool m_inTransaction = false;
+    // Kept to log in again after a reconnection: the driver forgets its user when it connects.
+    QString m_loginName;
+    QString m_loginPassword;
+    bool m_loggedIn = false;
 };

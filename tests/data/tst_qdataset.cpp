@@ -28,6 +28,8 @@ private slots:
     void restoresTablesWhenCommitFails_data() { TestDatabases::addBackendRows(); }
     void restoresTablesWhenCommitFails();
     void commitsWithoutConnection();
+    void keepsWorkWhenConnectionIsLost_data();
+    void keepsWorkWhenConnectionIsLost();
     void dumpsMembers();
     void looksUpValues_data() { TestDatabases::addBackendRows(); }
     void looksUpValues();
@@ -163,6 +165,35 @@ QString clientState(QDataTable *table)
     return state + QStringLiteral("pending %1/%2/%3 modified %4")
             .arg(table->pendingInserts().size()).arg(table->pendingUpdates().size())
             .arg(table->pendingDeletes().size()).arg(table->isModified());
+}
+
+// Pending work of every kind: each stored unit renamed, a stored workplace
+// deleted, many new units.
+void makePendingWork(QDataTable *units, QDataTable *workplaces, int newUnits)
+{
+    const int stored = units->rowCount();
+    for (int row = 0; row < stored; ++row) {
+        QSqlRecord unit = units->getRecord(row);
+        unit.setValue(QStringLiteral("c_name"), QStringLiteral("Правка %1").arg(row));
+        units->setRow(row, unit, false);
+    }
+    workplaces->deleteRow(0);
+    for (int i = 0; i < newUnits; ++i) {
+        QSqlRecord unit = units->newRow(true);
+        unit.setValue(QStringLiteral("c_name"), QStringLiteral("Новое %1").arg(i));
+        unit.setValue(QStringLiteral("b_is_side"), false);
+        unit.setValue(QStringLiteral("id_division"), 1);
+        units->setRow(units->lastRow(), unit, false);
+    }
+}
+
+// What the database holds of that work: renamed units, new units, workplaces.
+QString storedWork(const QString &url)
+{
+    return QStringLiteral("%1/%2/%3")
+            .arg(committedCount(url, QStringLiteral("SELECT count(*) FROM t_prod_units WHERE c_name LIKE 'Правка %'")))
+            .arg(committedCount(url, QStringLiteral("SELECT count(*) FROM t_prod_units WHERE c_name LIKE 'Новое %'")))
+            .arg(committedCount(url, QStringLiteral("SELECT count(*) FROM t_prod_workplace")));
 }
 
 } // namespace
@@ -356,6 +387,80 @@ void tst_QDataSet::commitsWithoutConnection()
     table->newRow(true);
     QVERIFY(!set.commit(nullptr));
     QCOMPARE(table->pendingInserts().size(), 1);
+}
+
+void tst_QDataSet::keepsWorkWhenConnectionIsLost_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("loss");
+    QTest::addColumn<bool>("firstApplyWrites");
+    const QStringList backends = TestDatabases::backends();
+    for (const QString &backend : backends) {
+        QTest::addRow("%s, database closed", qPrintable(backend)) << backend << "closed" << true;
+        QTest::addRow("%s, connection cleared", qPrintable(backend)) << backend << "cleared" << false;
+        if (backend != QLatin1String("postgres"))
+            continue;
+        QTest::addRow("%s, server restarted before apply", qPrintable(backend)) << backend << "restarted" << true;
+        QTest::addRow("%s, server stopped mid-commit", qPrintable(backend)) << backend << "stopped" << false;
+    }
+}
+
+// A commit that meets a lost connection writes nothing and keeps every
+// pending row as it was; once the database is back, the next commit writes
+// each row once. (A commit without a transaction once reported success and
+// dropped the rows; a statement on a closed database once passed for run.)
+void tst_QDataSet::keepsWorkWhenConnectionIsLost()
+{
+    QFETCH(QString, backend);
+    QFETCH(QString, loss);
+    QFETCH(bool, firstApplyWrites);
+    TestConnection tc;
+    OPEN_TEST_CONNECTION(tc, backend, true);
+    QSqlConnection &c = tc.connection();
+    QDataSet set;
+    QDataTable *units = nullptr;
+    QDataTable *workplaces = nullptr;
+    linkUnitsAndWorkplaces(set, &c, units, workplaces);
+    addUnitWithWorkplace(units, workplaces, c.execScript(QStringLiteral("SELECT min(id) FROM dirs.t_storage")).toLongLong());
+    QVERIFY(set.commit(&c));
+    const int stored = units->rowCount();
+    const int newUnits = 3000;
+    makePendingWork(units, workplaces, newUnits);
+    const QString unitsBefore = clientState(units);
+    const QString workplacesBefore = clientState(workplaces);
+    const QString nothingStored = storedWork(tc.url());
+    const int workplacesStored = nothingStored.section(QLatin1Char('/'), 2).toInt();
+    QCOMPARE(nothingStored, QStringLiteral("0/0/%1").arg(workplacesStored));
+
+    int inserted = 0;
+    connect(units, &QDataTable::dataChanged, this, [&] {
+        if (++inserted == newUnits / 2 && loss == QLatin1String("stopped"))
+            QVERIFY(TestDatabases::controlServer(QStringLiteral("halt")));
+    });
+    if (loss == QLatin1String("closed"))
+        c.db.close();
+    else if (loss == QLatin1String("cleared"))
+        c.clear();
+    else if (loss == QLatin1String("restarted"))
+        QVERIFY(TestDatabases::controlServer(QStringLiteral("halt"))
+                && TestDatabases::controlServer(QStringLiteral("resume")));
+    MessageCatcher catcher;
+    const bool written = set.commit(&c);
+    if (loss == QLatin1String("stopped"))
+        QVERIFY(TestDatabases::controlServer(QStringLiteral("resume")));
+    QCOMPARE(written, firstApplyWrites);
+    if (!written) {
+        QVERIFY2(set.lastError().startsWith(QSqlConnection::noConnectionText()), qPrintable(set.lastError()));
+        QCOMPARE(clientState(units), unitsBefore);
+        QCOMPARE(clientState(workplaces), workplacesBefore);
+        QCOMPARE(storedWork(tc.url()), nothingStored);
+        if (loss == QLatin1String("cleared"))
+            QVERIFY(c.remakeConnection(&tc.library(), tc.connectionName()));
+        QVERIFY2(set.commit(&c), qPrintable(set.lastError()));
+    }
+    QCOMPARE(storedWork(tc.url()), QStringLiteral("%1/%2/%3").arg(stored).arg(newUnits).arg(workplacesStored - 1));
+    QVERIFY(units->pendingInserts().isEmpty() && units->pendingUpdates().isEmpty());
+    QVERIFY(workplaces->pendingDeletes().isEmpty() && !set.isModified());
 }
 
 void tst_QDataSet::dumpsMembers()

@@ -3,6 +3,8 @@
 #   pgserver.sh start STATEFILE   initdb + start on a free loopback port; writes
 #                                 PGDATA, PORT and URL lines to STATEFILE
 #   pgserver.sh stop STATEFILE    stops the server and removes its data
+#   pgserver.sh halt STATEFILE    stops the server, keeping its data (tests of a lost server)
+#   pgserver.sh resume STATEFILE  starts a halted server again on its port
 # A watchdog outside the test's process tree stops the server when the
 # process that ran "start" (ctest) is gone: a test killed by a timeout never
 # runs its own clean-up.
@@ -26,8 +28,23 @@ port_is_free() {
 stop_server() {
     local data=$1
     [ -d "$data" ] || return 0
-    as_postgres "$pgbin/pg_ctl" -D "$data/cluster" -m immediate -w stop >/dev/null 2>&1 || true
+    # A server that does not go within the wait is killed: a stop that hangs
+    # would fail the run for nothing.
+    if ! as_postgres "$pgbin/pg_ctl" -D "$data/cluster" -m immediate -w -t 20 stop >/dev/null 2>&1; then
+        echo "The PostgreSQL test server did not stop in time; killing it" >&2
+        tail -n 20 "$data/server.log" >&2 2>/dev/null || true
+        local pid
+        pid=$(head -n 1 "$data/cluster/postmaster.pid" 2>/dev/null || true)
+        [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null || true
+    fi
     rm -rf "$data"
+}
+
+launch() {
+    local data=$1 port=$2
+    as_postgres "$pgbin/pg_ctl" -D "$data/cluster" -l "$data/server.log" -w -t 30 \
+        -o "-p $port -k $data -c listen_addresses=127.0.0.1 -c fsync=off -c full_page_writes=off -c synchronous_commit=off" \
+        start >/dev/null 2>&1
 }
 
 start() {
@@ -47,9 +64,7 @@ start() {
     for _ in $(seq 1 20); do
         port=$(( 20000 + RANDOM % 40000 ))
         port_is_free "$port" || continue
-        if as_postgres "$pgbin/pg_ctl" -D "$data/cluster" -l "$data/server.log" -w -t 30 \
-            -o "-p $port -k $data -c listen_addresses=127.0.0.1 -c fsync=off -c full_page_writes=off -c synchronous_commit=off" \
-            start >/dev/null 2>&1; then
+        if launch "$data" "$port"; then
             started=yes
             break
         fi
@@ -78,6 +93,14 @@ stop() {
     [ -f "$state" ] || return 0
     stop_server "$(sed -n 's/^PGDATA=//p' "$state")"
     rm -f "$state"
+}
+
+halt() {
+    as_postgres "$pgbin/pg_ctl" -D "$(sed -n 's/^PGDATA=//p' "$state")/cluster" -m fast -w stop >/dev/null
+}
+
+resume() {
+    launch "$(sed -n 's/^PGDATA=//p' "$state")" "$(sed -n 's/^PORT=//p' "$state")"
 }
 
 "$action"

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
@@ -12,11 +13,19 @@
 
 namespace {
 
-QStringList runBackends()
+} // namespace
+
+namespace TestDatabases {
+
+QStringList backends()
 {
     const QString wanted = qEnvironmentVariable("VARKOLIN_TEST_BACKENDS", QStringLiteral("sqlite"));
     return wanted.split(QLatin1Char(','), Qt::SkipEmptyParts);
 }
+
+} // namespace TestDatabases
+
+namespace {
 
 QString uniqueName(const QString &prefix)
 {
@@ -62,8 +71,8 @@ namespace TestDatabases {
 void addBackendRows()
 {
     QTest::addColumn<QString>("backend");
-    const QStringList backends = runBackends();
-    for (const QString &backend : backends)
+    const QStringList names = backends();
+    for (const QString &backend : names)
         QTest::newRow(qPrintable(backend)) << backend;
 }
 
@@ -83,6 +92,13 @@ QString serverUrl(QString *error)
     }
     *error = QStringLiteral("The state file %1 names no server URL.").arg(stateFile);
     return QString();
+}
+
+bool controlServer(const QString &action)
+{
+    return QProcess::execute(QStringLiteral("bash"),
+                             {QStringLiteral(VARKOLIN_PGSERVER_SCRIPT), action,
+                              qEnvironmentVariable("VARKOLIN_TEST_PG_STATE")}) == 0;
 }
 
 QString freshUrl(const QString &backend, QString *error)

@@ -13,12 +13,16 @@
 // separated by a comma). PostgreSQL comes from the run's throwaway server.
 namespace TestDatabases {
 
+// The back ends of this run.
+QStringList backends();
 // Adds the column "backend" and one row per back end of the run.
 void addBackendRows();
 // The URL of a new, empty database; empty with the reason in error when none can be had.
 QString freshUrl(const QString &backend, QString *error);
 // The URL of the test server's maintenance database; empty when the run has no server.
 QString serverUrl(QString *error);
+// Stops ("halt") or starts again ("resume") the run's PostgreSQL server; false when it did not.
+bool controlServer(const QString &action);
 
 } // namespace TestDatabases
 
