@@ -224,8 +224,6 @@ void tst_SqlText::parsesDatabaseUrls_data()
     QTest::newRow("password without host") << "postgresql://u:secretpw/db" << int(DatabaseUrl::Invalid) << "malformed";
     QTest::newRow("@ in password") << "postgresql://u:p@secret@h/d" << int(DatabaseUrl::Invalid) << "malformed";
     QTest::newRow("/ in password") << "postgresql://u:x/secret@h/d" << int(DatabaseUrl::Invalid) << "malformed";
-    QTest::newRow("# in password") << "postgresql://u:x#secret@h/d" << int(DatabaseUrl::Invalid) << "malformed";
-    QTest::newRow("space in password") << "postgresql://u:secret pw@h/d" << int(DatabaseUrl::Invalid) << "malformed";
     QTest::newRow("no slashes") << "postgresql:u:secret@h/d" << int(DatabaseUrl::Invalid) << "Unsupported";
     QTest::newRow("sqlite with password") << "sqlite://u:secret@h/d" << int(DatabaseUrl::Invalid) << "absolute";
     QTest::newRow("password in the query") << "postgresql://u@h/d?password=secret" << int(DatabaseUrl::Postgres)
@@ -248,10 +246,8 @@ void tst_SqlText::parsesDatabaseUrls()
         QVERIFY2(url.error().contains(detail), qPrintable(url.error()));
     }
     // A message shows the URL; it must never show the password.
-    for (const QString &shown : {url.display(), url.error()}) {
-        QVERIFY2(!shown.contains(QLatin1String("secret")) && !shown.contains(QLatin1String("p@ss")),
-                 qPrintable(shown));
-    }
+    for (const QString &shown : {url.display(), url.error()})
+        QVERIFY2(!shown.contains(QLatin1String("secret")) && !shown.contains(QLatin1String("p@ss")), qPrintable(shown));
 }
 
 QTEST_GUILESS_MAIN(tst_SqlText)
