@@ -25,11 +25,13 @@ public:
     QString user() const { return m_user; }
     QString password() const { return m_password; }
     QString databaseName() const { return m_databaseName; }
-    // The URL with the password masked, fit for messages and logs.
+    // The URL with the password masked, fit for messages and logs; an
+    // invalid URL too is shown without anything that may be a password.
     QString display() const { return m_display; }
 
 private:
-    static DatabaseUrl invalid(const QString &message);
+    static DatabaseUrl invalid(const QString &shown, const QString &message);
+    static QString masked(const QString &text);
     static DatabaseUrl parseSqlite(const QString &text);
     static DatabaseUrl parsePostgres(const QString &text);
 

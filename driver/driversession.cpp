@@ -1,9 +1,9 @@
 #include "driversession.h"
+#include "passwordhash.h"
 #include "qsqlconnection.h"
 #include "sqlliteral.h"
 #include "sqltext.h"
 
-#include <QCryptographicHash>
 #include <QDebug>
 #include <QFile>
 #include <QPlainTextEdit>
@@ -36,12 +36,6 @@ QString readResource(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return QString();
     return QString::fromUtf8(file.readAll());
-}
-
-QString passwordHash(const QString &salt, const QString &password)
-{
-    return QString::fromLatin1(
-            QCryptographicHash::hash((salt + password).toUtf8(), QCryptographicHash::Sha256).toHex());
 }
 
 // A batch that began a transaction and then failed must not leave it open.
@@ -196,11 +190,34 @@ bool DriverSession::login(const QString &login, const QString &password)
             QStringLiteral("login"), login);
     if (!query.next())
         return false;
-    if (passwordHash(query.value(0).toString(), password) != query.value(1).toString().toLower())
+    const QString stored = query.value(1).toString();
+    const PasswordHash::Verdict verdict = PasswordHash::verify(stored, query.value(0).toString(), password);
+    if (verdict == PasswordHash::Refused)
         return false;
+    if (verdict == PasswordHash::AcceptedOldKind)
+        replaceOldHash(login, stored, password);
     m_user = login;
     m_admin = convertValue(query.value(2), QMetaType::Bool).toBool();
     return true;
+}
+
+// The password is only at hand while its owner logs in: that is when a hash
+// of the old, fast kind can be replaced. The login stands even when the
+// database refuses the write; the old hash then stays until the next login.
+void DriverSession::replaceOldHash(const QString &login, const QString &oldHash, const QString &password) const
+{
+    const QString hash = PasswordHash::make(password);
+    if (hash.isEmpty())
+        return;
+    // Matching the old hash leaves a password changed meanwhile alone.
+    QString sql = bind(QStringLiteral(
+            "UPDATE sys.t_user SET c_salt = '', c_pass_hash = :hash WHERE c_login = :login AND c_pass_hash = :old"),
+            QStringLiteral("hash"), hash);
+    sql = bind(sql, QStringLiteral("login"), login);
+    QSqlQuery query(database());
+    if (!query.exec(bind(sql, QStringLiteral("old"), oldHash)))
+        qWarning().noquote() << QStringLiteral("Cannot replace the old password hash of %1: %2")
+                                .arg(login, query.lastError().text());
 }
 
 bool DriverSession::canDo(const QString &action) const

@@ -43,6 +43,7 @@ private:
     QString literal(const QString &name, const QVariant &value) const;
     QString scriptText(const QString &name) const;
     QSqlQuery runBound(const QString &sql, const QString &name, const QVariant &value) const;
+    void replaceOldHash(const QString &login, const QString &oldHash, const QString &password) const;
 
     std::unique_ptr<Backend> m_backend;
     QString m_connectionName;

@@ -1,9 +1,9 @@
 #include "hostoptions.h"
+#include "databaseurl.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QUrl>
 
 #include <cstring>
 
@@ -161,16 +161,11 @@ QString HostOptions::helpText() const
     return m_parser.helpText();
 }
 
+// Shown the way the driver shows it, so that no message of either shows a
+// password, however the URL is mistyped.
 QString HostOptions::databaseDisplay() const
 {
-    if (isSqliteUrl(m_databaseUrl))
-        return m_databaseUrl;
-    QUrl url(m_databaseUrl);
-    if (!url.isValid())
-        return m_databaseUrl.section(QLatin1Char('@'), -1);
-    if (!url.password().isEmpty())
-        url.setPassword(QStringLiteral("***"));
-    return url.toString();
+    return DatabaseUrl::parse(m_databaseUrl).display();
 }
 
 QString HostOptions::sqliteFile() const

@@ -84,6 +84,17 @@ int count(QSqlConnection &c, const QString &table)
     return c.execScript(QStringLiteral("SELECT count(*) FROM %1").arg(table)).toInt();
 }
 
+// The user's salt and hash as "salt|hash", replaced first when a text is given.
+QString storedHash(QSqlConnection &c, const QString &login, const QString &replacement = QString())
+{
+    const QString where = c.parseQuery(QStringLiteral(" WHERE c_login = :login"), QStringLiteral("login"), login);
+    const QString update = c.parseQuery(QStringLiteral("UPDATE sys.t_user SET c_salt = :salt, c_pass_hash = :hash") + where,
+                                        QStringLiteral("salt"), replacement.section(QLatin1Char('|'), 0, 0));
+    if (!replacement.isEmpty())
+        c.execScript(c.parseQuery(update, QStringLiteral("hash"), replacement.section(QLatin1Char('|'), 1)));
+    return c.execScript(QStringLiteral("SELECT c_salt || '|' || c_pass_hash FROM sys.t_user") + where).toString();
+}
+
 } // namespace
 
 QVariant tst_Driver::rawConnect(TestConnection &tc, const QString &url)
@@ -192,20 +203,35 @@ void tst_Driver::logsInUsers_data()
     QTest::addColumn<QString>("backend");
     QTest::addColumn<QString>("login");
     QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("displayName");
     QTest::addColumn<QString>("allowed");
+    // A database made before the slow hashes: one salted SHA-256 of "admin".
+    const QString oldHex = "a9f6b979495e3326275dc5943139e87220596693fdae907a4de050290cea6708";
+    const QString oldKind = "k7Qz3vP1|" + oldHex;
+    // Salt and Argon2id hash of "admin" at a cost far below the production one.
+    const QString saltAndHash = "$zCAYm3ywq52sBUAamh0pgw$ulzEDZuuNvYZqL1ylc+0r3fyvr15lvcDNRRW2tUqrtI";
+    const QString cheap = "|$argon2id$v=19$m=64,t=1,p=1" + saltAndHash;
     const QStringList backends = qEnvironmentVariable("VARKOLIN_TEST_BACKENDS", "sqlite").split(QLatin1Char(','));
     for (const QString &b : backends) {
         const QByteArray p = b.toUtf8() + ": ";
-        QTest::newRow(p + "administrator") << b << "admin" << "admin" << "Администратор" << "ANYTHING";
-        QTest::newRow(p + "operator") << b << "operator" << "operator" << "Оператор Иванов" << "PROD_UNITS_EDIT";
-        QTest::newRow(p + "wrong password") << b << "admin" << "Admin" << "" << "";
-        QTest::newRow(p + "unknown user") << b << "nobody" << "admin" << "" << "";
-        QTest::newRow(p + "empty") << b << "" << "" << "" << "";
-        QTest::newRow(p + "comment out the check") << b << "admin' --" << "x" << "" << "";
-        QTest::newRow(p + "always true") << b << "' OR '1'='1" << "' OR '1'='1" << "" << "";
-        QTest::newRow(p + "stacked delete") << b << "x'; DELETE FROM sys.t_user; --" << "x" << "" << "";
-        QTest::newRow(p + "parameter inside") << b << ":login" << "admin" << "" << "";
+        QTest::newRow(p + "administrator") << b << "admin" << "admin" << "" << "Администратор" << "ANYTHING";
+        QTest::newRow(p + "operator") << b << "operator" << "operator" << "" << "Оператор Иванов" << "PROD_UNITS_EDIT";
+        QTest::newRow(p + "wrong password") << b << "admin" << "Admin" << "" << "" << "";
+        QTest::newRow(p + "unknown user") << b << "nobody" << "admin" << "" << "" << "";
+        QTest::newRow(p + "empty") << b << "" << "" << "" << "" << "";
+        QTest::newRow(p + "comment out the check") << b << "admin' --" << "x" << "" << "" << "";
+        QTest::newRow(p + "always true") << b << "' OR '1'='1" << "' OR '1'='1" << "" << "" << "";
+        QTest::newRow(p + "stacked delete") << b << "x'; DELETE FROM sys.t_user; --" << "x" << "" << "" << "";
+        QTest::newRow(p + "parameter inside") << b << ":login" << "admin" << "" << "" << "";
+        QTest::newRow(p + "old kind replaced") << b << "admin" << "admin" << oldKind << "Администратор" << "ANYTHING";
+        QTest::newRow(p + "old kind, upper case") << b << "admin" << "admin" << "k7Qz3vP1|" + oldHex.toUpper() << "Администратор" << "ANYTHING";
+        QTest::newRow(p + "old kind, wrong password") << b << "admin" << "Admin" << oldKind << "" << "";
+        QTest::newRow(p + "cost read from the hash") << b << "admin" << "admin" << cheap << "Администратор" << "ANYTHING";
+        QTest::newRow(p + "truncated") << b << "admin" << "admin" << cheap.chopped(3) << "" << "";
+        // Either would hold a login for minutes or allocate gigabytes.
+        QTest::newRow(p + "huge memory") << b << "admin" << "admin" << "|$argon2id$v=19$m=4294967295,t=1,p=1" + saltAndHash << "" << "";
+        QTest::newRow(p + "endless passes") << b << "admin" << "admin" << "|$argon2id$v=19$m=64,t=4294967295,p=1" + saltAndHash << "" << "";
     }
 }
 
@@ -214,12 +240,14 @@ void tst_Driver::logsInUsers()
     QFETCH(QString, backend);
     QFETCH(QString, login);
     QFETCH(QString, password);
+    QFETCH(QString, stored);
     QFETCH(QString, displayName);
     QFETCH(QString, allowed);
     TestConnection tc;
     OPEN_TEST_CONNECTION(tc, backend, true);
     QSqlConnection &c = tc.connection();
     const int users = count(c, QStringLiteral("sys.t_user"));
+    const QString before = storedHash(c, login, stored);
     qApp->setProperty("LogedIn", QStringLiteral("before"));
 
     const bool accepted = c.login(login, password);
@@ -229,8 +257,12 @@ void tst_Driver::logsInUsers()
     if (accepted) {
         QVERIFY(c.canDo(allowed));
         QCOMPARE(c.canDo(QStringLiteral("DROP_EVERYTHING")), login == QLatin1String("admin"));
+        // A hash of the old kind is rewritten at the first good login and keeps working.
+        QVERIFY2(storedHash(c, login).startsWith(QLatin1String("|$argon2id$")), qPrintable(storedHash(c, login)));
+        QVERIFY(c.login(login, password));
     } else {
         QVERIFY(!c.canDo(QStringLiteral("PROD_UNITS_VIEW")));
+        QCOMPARE(storedHash(c, login), before);
     }
 }
 

@@ -3,7 +3,9 @@
 -- name the administrator. On PostgreSQL the .post part moves the identity
 -- sequences past these ids. Referenced rows are inserted before the rows that
 -- refer to them, as the SQLite cross-file triggers check each row at once.
--- The passwords of admin and operator equal their logins.
+-- The passwords of admin and operator equal their logins. Their hashes are of
+-- the slow kind the driver makes, with the salt inside the hash, so that a new
+-- database never holds a hash that is quick to brute-force.
 
 BEGIN;
 
@@ -14,8 +16,8 @@ INSERT INTO sys.t_division (id, c_name, b_is_del) VALUES
     (3, 'ООО «Промарматура»', FALSE);
 
 INSERT INTO sys.t_user (id, c_login, c_name, c_salt, c_pass_hash, b_is_admin, b_is_del) VALUES
-    (1, 'admin', 'Администратор', 'k7Qz3vP1', 'a9f6b979495e3326275dc5943139e87220596693fdae907a4de050290cea6708', TRUE, FALSE),
-    (2, 'operator', 'Оператор Иванов', 'm2Xr8tL5', '24de24939bc24ccd10b69386e2bc38f111d15f949be485dad170aa6eec921667', FALSE, FALSE);
+    (1, 'admin', 'Администратор', '', '$argon2id$v=19$m=19456,t=2,p=1$Iu4TjVBGkQmoHdoWv9zuQg$6y+QfcmYFZ2l8mKfSowFUj0oDTf2TMeYBz54Whv9TY8', TRUE, FALSE),
+    (2, 'operator', 'Оператор Иванов', '', '$argon2id$v=19$m=19456,t=2,p=1$uHePi1fwVm14LUHKCw1QzQ$sz79MBaidW+idGZocCI1BlUbLo1qRHni0qQH6H90FlE', FALSE, FALSE);
 
 INSERT INTO sys.t_user_right (id, id_user, c_action) VALUES
     (1, 2, 'PROD_UNITS_VIEW'),
