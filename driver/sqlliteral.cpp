@@ -89,9 +89,7 @@ QVariant toTime(const QVariant &value)
     return time.isValid() ? QVariant(time) : QVariant();
 }
 
-} // namespace
-
-QString sqlLiteral(const QVariant &value, const QSqlDriver *driver)
+QString formattedLiteral(const QVariant &value, const QSqlDriver *driver)
 {
     if (!value.isValid() || value.isNull())
         return QStringLiteral("NULL");
@@ -107,6 +105,34 @@ QString sqlLiteral(const QVariant &value, const QSqlDriver *driver)
         return formatted.isEmpty() ? QStringLiteral("NULL") : formatted;
     }
     return fieldLiteral(value.toString(), driver);
+}
+
+// Text the server would read otherwise than it was quoted: SQLite's UTF-16
+// decoder joins an unpaired surrogate with the next unit, swallowing a closing
+// quote so that the next value runs as SQL, and ends the statement at NUL;
+// Qt sends a lone surrogate to PostgreSQL as '?', and PostgreSQL refuses NUL.
+// SQLite stores the noncharacters U+FFFE and U+FFFF but reads them back as
+// U+FFFD. All of these become U+FFFD, so that a value reads back the same on
+// both back ends.
+QString validText(const QString &text)
+{
+    QString valid = text;
+    for (int i = 0; i < valid.size(); ++i) {
+        const QChar c = valid.at(i);
+        if (c.isHighSurrogate() && i + 1 < valid.size() && valid.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate() || c.isNull() || c.unicode() >= 0xFFFE)
+            valid[i] = QChar::ReplacementCharacter;
+    }
+    return valid;
+}
+
+} // namespace
+
+QString sqlLiteral(const QVariant &value, const QSqlDriver *driver)
+{
+    // Every value, whatever its type, passes here on its way into SQL text.
+    return validText(formattedLiteral(value, driver));
 }
 
 QVariant convertValue(const QVariant &value, int type)

@@ -157,6 +157,12 @@ void tst_SqlText::writesLiterals_data()
     QTest::newRow("date") << QVariant(QDate(2026, 3, 1)) << "'2026-03-01'";
     QTest::newRow("invalid date") << QVariant(QDate()) << "NULL";
     QTest::newRow("list as text") << QVariant(QStringList{"a'b"}) << "'a''b'";
+    // SQLite's decoder took an unpaired surrogate and the unit after it as one
+    // character, swallowing the closing quote; it ends the text at NUL.
+    const QChar text[] = {QChar(0xDC00), QChar(0xD800), QChar('\''), QChar(0), QChar(0xFFFF),
+                          QChar(0xD83C), QChar(0xDFED), QChar(0xD800)};
+    QTest::newRow("text made valid") << QVariant(QString(text, 8))
+                                     << QString::fromUtf8("'\uFFFD\uFFFD''\uFFFD\uFFFD🏭\uFFFD'");
 }
 
 void tst_SqlText::writesLiterals()
