@@ -20,8 +20,6 @@ private slots:
     void logsInUsers();
     void servesNamedScripts_data();
     void servesNamedScripts();
-    void roundTripsHostileValues_data();
-    void roundTripsHostileValues();
     void rejectsBadReferences_data();
     void rejectsBadReferences();
     void runsBatches_data();
@@ -313,70 +311,6 @@ void tst_Driver::servesNamedScripts()
             fields << query.record().fieldName(i);
         QCOMPARE(fields.join(QLatin1Char('|')), it.value());
     }
-}
-
-void tst_Driver::roundTripsHostileValues_data()
-{
-    QTest::addColumn<QString>("backend");
-    QTest::addColumn<QVariant>("value");
-    const QStringList backends = qEnvironmentVariable("VARKOLIN_TEST_BACKENDS", "sqlite").split(QLatin1Char(','));
-    const QList<QPair<const char *, QVariant>> values = {
-        {"quotes", QStringLiteral("O'Brien \"Цех\" ''")},
-        {"parameters in text", QStringLiteral(":id :c_name :id_division (:id) ,:c_name")},
-        {"statement in text", QStringLiteral("'); DELETE FROM t_prod_units; --")},
-        {"backslashes", QStringLiteral("C:\\new\\table \\' \\\\")},
-        {"cyrillic", QStringLiteral("Сборочный цех №3 «Восток»")},
-        {"emoji", QStringLiteral("Цех 🏭 👷‍♀️")},
-        {"comment markers", QStringLiteral("/* -- */ $$ $a$")},
-        {"line breaks", QStringLiteral("one\ntwo\r\n\tthree")},
-        {"long", QString(100000, QLatin1Char('x')).replace(500, 1, QLatin1Char('\''))},
-        {"empty", QString(QLatin1String(""))},
-    };
-    for (const QString &b : backends) {
-        for (const auto &v : values)
-            QTest::newRow(qPrintable(b + QStringLiteral(": ") + QLatin1String(v.first))) << b << v.second;
-    }
-}
-
-// Values pass through the real insert, update and select scripts exactly,
-// and change no other row.
-void tst_Driver::roundTripsHostileValues()
-{
-    QFETCH(QString, backend);
-    QFETCH(QVariant, value);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, backend, true);
-    QSqlConnection &c = tc.connection();
-    const QStringList before = unitRows(c);
-
-    QSqlQuery inserted = c.execScript(c.getScript(QStringLiteral("PROD_UNITS_INSERT")),
-                                      unitRecord(-1, value, true, QVariant(), QVariant()));
-    QVERIFY2(inserted.isSelect(), qPrintable(inserted.lastError().text()));
-    const qlonglong id = inserted.value(QStringLiteral("id")).toLongLong();
-    QVERIFY(id > 0);
-    QCOMPARE(inserted.value(QStringLiteral("c_name")).toString(), value.toString());
-    QVERIFY(inserted.isNull(QStringLiteral("id_division")));
-
-    const QString changed = value.toString() + QStringLiteral(" :id'");
-    QSqlQuery updated = c.execScript(c.getScript(QStringLiteral("PROD_UNITS_UPDATE")),
-                                     unitRecord(id, changed, false, 2, QVariant()));
-    QVERIFY2(updated.isSelect(), qPrintable(updated.lastError().text()));
-    QCOMPARE(updated.value(QStringLiteral("c_name")).toString(), changed);
-
-    QSqlQuery selected = c.execScript(c.getScript(QStringLiteral("PROD_UNITS_SELECT")), QSqlRecord());
-    QString stored;
-    QStringList after;
-    do {
-        if (selected.value(QStringLiteral("id")).toLongLong() == id)
-            stored = selected.value(QStringLiteral("c_name")).toString();
-    } while (selected.next());
-    QCOMPARE(stored, changed);
-    const QStringList all = unitRows(c);
-    for (const QString &row : all) {
-        if (!row.startsWith(QString::number(id) + QLatin1Char('|')))
-            after << row;
-    }
-    QCOMPARE(after, before);
 }
 
 void tst_Driver::rejectsBadReferences_data()
