@@ -51,16 +51,18 @@ QString fileVersion(const QFileInfo &info)
             .arg(info.lastModified().toMSecsSinceEpoch());
 }
 
-// The first problem that quick_check finds in the schema's file; empty when none.
-QString quickCheck(QSqlDatabase &db, const QString &schema)
+// What is wrong with the schema's file, naming it; empty when nothing is.
+QString quickCheck(QSqlDatabase &db, const QString &schema, const QString &file)
 {
     QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("PRAGMA %1.quick_check(1)").arg(schema)) || !query.next()) {
-        const QString error = query.lastError().text().trimmed();
-        return error.isEmpty() ? QStringLiteral("the check gave no answer") : error;
-    }
+    // A locked file is not a damaged one; either way it cannot be used.
+    if (!query.exec(QStringLiteral("PRAGMA %1.quick_check(1)").arg(schema)) || !query.next())
+        return QStringLiteral("Cannot check the database file %1: %2").arg(file, query.lastError().text());
     const QString verdict = query.value(0).toString();
-    return verdict == QLatin1String("ok") ? QString() : verdict.simplified();
+    if (verdict == QLatin1String("ok"))
+        return QString();
+    return QStringLiteral("The database file %1 is damaged (%2); restore it from a backup.")
+            .arg(file, verdict.simplified());
 }
 
 } // namespace
@@ -168,12 +170,10 @@ QString SqliteBackend::damage(QSqlDatabase &db, const QString &schema) const
     const QString version = fileVersion(info);
     if (passedChecks().contains(version))
         return QString();
-    const QString verdict = quickCheck(db, schema);
-    if (verdict.isEmpty()) {
+    const QString problem = quickCheck(db, schema, file);
+    if (problem.isEmpty())
         passedChecks().insert(version);
-        return QString();
-    }
-    return QStringLiteral("The database file %1 is damaged (%2); restore it from a backup.").arg(file, verdict);
+    return problem;
 }
 
 QString SqliteBackend::sessionScript() const
