@@ -257,8 +257,9 @@ bool QDataTable::loadFailed(QSqlQuery &query)
     m_lastError = query.lastError().text().trimmed();
     // A statement on a closed database fails without a word.
     if (m_lastError.isEmpty())
-        m_lastError = m_db->isOpen() ? QStringLiteral("the select gave no result set")
-                                     : QStringLiteral("no connection to the database");
+        m_lastError = m_connection->isConnected() && m_db->isOpen()
+                ? QStringLiteral("the select gave no result set")
+                : QStringLiteral("no connection to the database");
     query.finish();
     qWarning().noquote() << QStringLiteral("Table %1 not loaded: %2").arg(objectName(), m_lastError);
     return false;

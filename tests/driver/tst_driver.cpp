@@ -159,11 +159,8 @@ void tst_Driver::reportsConnectionProblems_data()
     // without its panels and turned users away as a wrong password.
     for (const QString &backend : backends) {
         TestConnection tc;
-        if (!tc.open(backend, false))
-            QFAIL(qPrintable(tc.error()));
-        QSqlQuery query(tc.connection().db);
-        for (const char *table : {"sys.t_panel", "t_prod_product"})
-            QVERIFY(query.exec(QStringLiteral("DROP TABLE %1").arg(QLatin1String(table))));
+        OPEN_TEST_CONNECTION(tc, backend, false);
+        QVERIFY(tc.connection().batchExec(QStringLiteral("DROP TABLE sys.t_panel; DROP TABLE t_prod_product;")));
         QTest::newRow(qPrintable(backend + ": incomplete schema")) << tc.url() << "sys.t_panel, t_prod_product.";
     }
     if (!backends.contains(QStringLiteral("postgres")))
