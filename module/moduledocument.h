@@ -16,8 +16,8 @@ void addModuleTables(QDataSet *document, QObject *parent);
 
 // Watches tables that are closed now; report() then tells the user of each
 // one whose load failed since, with the database's reason, so that an empty
-// list only ever means no rows. A table without a connection or select is
-// not the database's failure and is left to the data engine's log.
+// list only ever means no rows. A table without a connection or select
+// script has no reason to give and is not reported.
 class TableLoadWatch
 {
     Q_DECLARE_TR_FUNCTIONS(TableLoadWatch)
