@@ -4,6 +4,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 // What differs between the database servers the driver speaks to: how a
 // connection is opened and prepared, how an empty database is recognised and
@@ -26,8 +27,12 @@ public:
     virtual QString openError(const QSqlDatabase &db) const = 0;
     // Session set-up after open; an error text on failure.
     virtual QString prepare(QSqlDatabase &db) const = 0;
-    // Whether the database holds the schema (else it is new and must be created).
-    virtual bool hasSchema(const QSqlDatabase &db) const = 0;
+    // The tables the schema script creates, named as it names them
+    // ("sys.t_user", "t_prod_units"), in its order.
+    QStringList requiredTables() const;
+    // Those required tables that the database lacks: all of them for a new
+    // database. Sets error when the database cannot tell.
+    QStringList missingTables(const QSqlDatabase &db, QString *error) const;
     // Set-up that needs the schema and lasts only for the session.
     virtual QString sessionScript() const { return QString(); }
     // The script that creates the schema on an empty database.
@@ -39,7 +44,11 @@ public:
 
 protected:
     static QString resourceText(const QString &path);
+    // A select of the names of the tables present, in the form requiredTables() uses.
+    virtual QString tableListQuery() const = 0;
 
 private:
+    QString schemaScript() const;
+
     DatabaseUrl m_url;
 };

@@ -16,11 +16,10 @@ const char expectedForms[] =
 
 QString DatabaseUrl::configured()
 {
-    if (QCoreApplication::instance()) {
-        const QString fromHost = qApp->property("DatabaseUrl").toString();
-        if (!fromHost.isEmpty())
-            return fromHost;
-    }
+    // A host that names a database gets that one or an error, never the
+    // default in its place.
+    if (QCoreApplication::instance() && qApp->property("DatabaseUrl").isValid())
+        return qApp->property("DatabaseUrl").toString();
     const QString fromEnvironment = qEnvironmentVariable("VARKOLIN_DATABASE_URL");
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
@@ -31,6 +30,8 @@ QString DatabaseUrl::configured()
 DatabaseUrl DatabaseUrl::parse(const QString &text)
 {
     const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return invalid(QStringLiteral("The database URL is empty: %1.").arg(QLatin1String(expectedForms)));
     if (trimmed.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive))
         return parseSqlite(trimmed);
     if (trimmed.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)

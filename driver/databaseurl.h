@@ -11,8 +11,9 @@ public:
 
     // Parses the text; an invalid result carries a message that says what is wrong.
     static DatabaseUrl parse(const QString &text);
-    // The URL the driver uses: the application property "DatabaseUrl", else the
-    // environment variable VARKOLIN_DATABASE_URL, else a file in the user's data folder.
+    // The URL the driver uses: the application property "DatabaseUrl" when it is
+    // set (even empty), else the environment variable VARKOLIN_DATABASE_URL, else
+    // a file in the user's data folder.
     static QString configured();
 
     Kind kind() const { return m_kind; }

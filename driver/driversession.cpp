@@ -113,12 +113,33 @@ QString DriverSession::connect(const QString &connectionName)
         db.close();
         return error;
     }
-    if (!m_backend->hasSchema(db))
-        return QStringLiteral("INVALID");
+    error = checkSchema(db, url);
+    if (!error.isEmpty()) {
+        if (error != QLatin1String("INVALID"))
+            db.close();
+        return error;
+    }
     const QString session = m_backend->sessionScript();
     if (!session.isEmpty() && !batchExec(session, nullptr, nullptr))
         return QStringLiteral("Cannot set up the session on %1; see the log.").arg(url.display());
     return QStringLiteral("Ok");
+}
+
+// Only an empty database may be offered for creation: the schema script
+// would fail on a partial one, which would otherwise pass for whole until a
+// missing table turned up as a wrong password or an empty list.
+QString DriverSession::checkSchema(const QSqlDatabase &db, const DatabaseUrl &url) const
+{
+    QString error;
+    const QStringList missing = m_backend->missingTables(db, &error);
+    if (!error.isEmpty())
+        return error;
+    if (missing.isEmpty())
+        return QString();
+    if (missing.size() == m_backend->requiredTables().size())
+        return QStringLiteral("INVALID");
+    return QStringLiteral("The database %1 is incomplete; these tables are missing: %2.")
+            .arg(url.display(), missing.join(QStringLiteral(", ")));
 }
 
 QString DriverSession::startScript() const

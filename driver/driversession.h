@@ -40,6 +40,8 @@ private:
     DriverSession() = default;
     QSqlDatabase database() const;
     QSqlDatabase registerDatabase(const QString &connectionName, const QString &qtDriver);
+    // Empty for a whole schema, "INVALID" for none, else what is missing.
+    QString checkSchema(const QSqlDatabase &db, const DatabaseUrl &url) const;
     QString literal(const QString &name, const QVariant &value) const;
     QString scriptText(const QString &name) const;
     QSqlQuery runBound(const QString &sql, const QString &name, const QVariant &value) const;

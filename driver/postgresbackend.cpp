@@ -50,11 +50,14 @@ QString PostgresBackend::prepare(QSqlDatabase &db) const
     return QString();
 }
 
-bool PostgresBackend::hasSchema(const QSqlDatabase &db) const
+QString PostgresBackend::tableListQuery() const
 {
-    QSqlQuery query(db);
-    return query.exec(QStringLiteral("SELECT to_regclass('sys.t_sys_attr') IS NOT NULL"))
-            && query.next() && query.value(0).toBool();
+    // pg_tables lists tables whatever the user's privileges, unlike the
+    // information schema; unqualified names live in the current schema.
+    return QStringLiteral(
+            "SELECT CASE WHEN schemaname IN ('sys', 'dirs') THEN schemaname || '.' || tablename "
+            "ELSE tablename END FROM pg_catalog.pg_tables "
+            "WHERE schemaname IN ('sys', 'dirs') OR schemaname = current_schema()");
 }
 
 QString PostgresBackend::identitySelect(const QString &table) const

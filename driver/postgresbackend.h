@@ -13,8 +13,10 @@ public:
     QString configure(QSqlDatabase &db) const override;
     QString openError(const QSqlDatabase &db) const override;
     QString prepare(QSqlDatabase &db) const override;
-    bool hasSchema(const QSqlDatabase &db) const override;
     QString identitySelect(const QString &table) const override;
+
+protected:
+    QString tableListQuery() const override;
 
 private:
     QString server() const;

@@ -1,12 +1,18 @@
 #include "sqlitebackend.h"
 
+#include <QDebug>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
 namespace {
+
+// 128 MiB: checking a file this big takes up to a second on a slow disk.
+const qint64 quickCheckLimit = qint64(128) << 20;
 
 QString quoted(QString text)
 {
@@ -29,6 +35,34 @@ QString writabilityProblem(const QString &file)
     if (info.exists() && !info.isWritable())
         return QStringLiteral("The database file %1 is not writable; check its permissions.").arg(file);
     return QString();
+}
+
+// A program connects more than once at start; a file unchanged since its
+// check passed need not be read again.
+QSet<QString> &passedChecks()
+{
+    static QSet<QString> passed;
+    return passed;
+}
+
+QString fileVersion(const QFileInfo &info)
+{
+    return QStringLiteral("%1|%2|%3").arg(info.absoluteFilePath()).arg(info.size())
+            .arg(info.lastModified().toMSecsSinceEpoch());
+}
+
+// What is wrong with the schema's file, naming it; empty when nothing is.
+QString quickCheck(QSqlDatabase &db, const QString &schema, const QString &file)
+{
+    QSqlQuery query(db);
+    // A locked file is not a damaged one; either way it cannot be used.
+    if (!query.exec(QStringLiteral("PRAGMA %1.quick_check(1)").arg(schema)) || !query.next())
+        return QStringLiteral("Cannot check the database file %1: %2").arg(file, query.lastError().text());
+    const QString verdict = query.value(0).toString();
+    if (verdict == QLatin1String("ok"))
+        return QString();
+    return QStringLiteral("The database file %1 is damaged (%2); restore it from a backup.")
+            .arg(file, verdict.simplified());
 }
 
 } // namespace
@@ -79,6 +113,11 @@ QString SqliteBackend::prepare(QSqlDatabase &db) const
         if (!error.isEmpty())
             return error;
     }
+    for (const QString &schema : {QStringLiteral("main"), QStringLiteral("sys"), QStringLiteral("dirs")}) {
+        error = damage(db, schema);
+        if (!error.isEmpty())
+            return error;
+    }
     // Rollback journals keep a transaction over the three files atomic;
     // WAL would not.
     for (const QString &schema : {QStringLiteral("main"), QStringLiteral("sys"), QStringLiteral("dirs")}) {
@@ -107,12 +146,34 @@ QString SqliteBackend::attach(QSqlDatabase &db, const QString &schema) const
     return QStringLiteral("Cannot attach the database file %1 as \"%2\": %3").arg(file, schema, error);
 }
 
-bool SqliteBackend::hasSchema(const QSqlDatabase &db) const
+QString SqliteBackend::tableListQuery() const
 {
-    QSqlQuery query(db);
-    return query.exec(QStringLiteral(
-                   "SELECT 1 FROM sys.sqlite_master WHERE type = 'table' AND name = 't_sys_attr'"))
-            && query.next();
+    return QStringLiteral(
+            "SELECT name FROM main.sqlite_master WHERE type = 'table' "
+            "UNION ALL SELECT 'sys.' || name FROM sys.sqlite_master WHERE type = 'table' "
+            "UNION ALL SELECT 'dirs.' || name FROM dirs.sqlite_master WHERE type = 'table'");
+}
+
+// A damaged page reads as an error only when a statement meets it, and a
+// select that meets it shows as an empty list: the files are checked before
+// anything is read from them.
+QString SqliteBackend::damage(QSqlDatabase &db, const QString &schema) const
+{
+    const QString file = schema == QLatin1String("main") ? url().path() : schemaFile(url().path(), schema);
+    const QFileInfo info(file);
+    // quick_check reads every page; on a bigger file opening would keep the
+    // user waiting, and damage there is left to the statement that meets it.
+    if (info.size() > quickCheckLimit) {
+        qInfo().noquote() << "The database file" << file << "is too big for a check at opening.";
+        return QString();
+    }
+    const QString version = fileVersion(info);
+    if (passedChecks().contains(version))
+        return QString();
+    const QString problem = quickCheck(db, schema, file);
+    if (problem.isEmpty())
+        passedChecks().insert(version);
+    return problem;
 }
 
 QString SqliteBackend::sessionScript() const

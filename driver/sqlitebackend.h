@@ -14,13 +14,16 @@ public:
     QString configure(QSqlDatabase &db) const override;
     QString openError(const QSqlDatabase &db) const override;
     QString prepare(QSqlDatabase &db) const override;
-    bool hasSchema(const QSqlDatabase &db) const override;
     QString sessionScript() const override;
     QString identitySelect(const QString &table) const override;
 
     // The file that holds an attached schema: "/data/app.db" gives "/data/app.sys.db".
     static QString schemaFile(const QString &mainFile, const QString &schema);
 
+protected:
+    QString tableListQuery() const override;
+
 private:
     QString attach(QSqlDatabase &db, const QString &schema) const;
+    QString damage(QSqlDatabase &db, const QString &schema) const;
 };

@@ -55,7 +55,7 @@ public:
 private:
     void addOptions();
     bool readValues();
-    void chooseDatabase();
+    bool chooseDatabase();
 
     QCommandLineParser m_parser;
     QString m_error;

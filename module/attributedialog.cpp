@@ -1,4 +1,5 @@
 #include "attributedialog.h"
+#include "moduledocument.h"
 #include "qdataset.h"
 #include "qdatatable.h"
 #include "varkolineditor.h"
@@ -38,7 +39,12 @@ void AttributeDialog::fill(const char *tableName, const char *textField, const c
         comboBox->clear();
         table->close();
         table->setSelectParam(QStringLiteral("id_unit"), editor->unitId());
-        table->open(false, false);
+        // Nothing to choose from a list that did not load; "none left" would be untrue.
+        if (!loadTables({table}, this)) {
+            m_finished = true;
+            done(QDialog::Rejected);
+            return;
+        }
         for (int row = 0; row < table->rowCount(); ++row) {
             const QSqlRecord record = table->getRecord(row, false);
             comboBox->addItem(record.value(QLatin1String(textField)).toString(),

@@ -1,4 +1,5 @@
 #include "attributemovedialog.h"
+#include "moduledocument.h"
 #include "qdataset.h"
 #include "qdatatable.h"
 #include "varkolineditor.h"
@@ -13,7 +14,7 @@ AttributeMoveDialog::AttributeMoveDialog(QWidget *parent)
     QDataTable *units = editor->document() ? editor->document()->getTable(QStringLiteral("t_prod_units")) : nullptr;
     if (units) {
         comboBox->clear();
-        units->open(false, false);
+        loadTables({units}, this);
         for (int row = 0; row < units->rowCount(); ++row) {
             const QSqlRecord record = units->getRecord(row, false);
             comboBox->addItem(record.value(QStringLiteral("c_name")).toString(), record.value(QStringLiteral("id")));

@@ -4,7 +4,9 @@
 #include "qdatatable.h"
 #include "qsqlconnection.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDebug>
+#include <QMessageBox>
 
 namespace {
 
@@ -80,4 +82,40 @@ void addModuleTables(QDataSet *document, QObject *parent)
         addColumns(table);
         document->addTable(table);
     }
+}
+
+TableLoadWatch::TableLoadWatch(const QList<QDataTable *> &tables)
+{
+    for (QDataTable *table : tables) {
+        if (table && table->getTableState() == -2)
+            m_closed.append(table);
+    }
+}
+
+bool TableLoadWatch::report(QWidget *parent) const
+{
+    QStringList failures;
+    for (const QPointer<QDataTable> &table : m_closed) {
+        if (table && table->getTableState() == -1 && !table->lastError().isEmpty())
+            failures << tr("Таблица %1: %2").arg(table->objectName(), table->lastError());
+    }
+    if (failures.isEmpty())
+        return true;
+    const QString text = tr("Данные не загружены из базы данных:\n%1").arg(failures.join(QLatin1Char('\n')));
+    qWarning().noquote() << text;
+    const bool screen = qobject_cast<QApplication *>(QCoreApplication::instance())
+            && !qApp->property("bNoGUI").toBool();
+    if (screen)
+        QMessageBox::warning(parent, tr("Ошибка загрузки"), text);
+    return false;
+}
+
+bool loadTables(const QList<QDataTable *> &tables, QWidget *parent)
+{
+    const TableLoadWatch watch(tables);
+    for (QDataTable *table : tables) {
+        if (table)
+            table->open(false, false);
+    }
+    return watch.report(parent);
 }

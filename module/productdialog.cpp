@@ -1,4 +1,5 @@
 #include "productdialog.h"
+#include "moduledocument.h"
 #include "qdataset.h"
 #include "qdatatable.h"
 
@@ -72,17 +73,17 @@ ProductDialog::ProductDialog(QDataSet *document, qint64 unitId, QWidget *parent)
 {
     setupUi(this);
     if (m_document) {
-        // Loaded once for the life of the data set: an open table stays as it is.
-        if (QDataTable *types = m_document->getTable(QStringLiteral("t_types_for_products"))) {
-            types->open(false, false);
-            for (int row = 0; row < types->rowCount(); ++row)
-                m_productTypes.append(types->getField(QStringLiteral("id"), row).toLongLong());
-        }
-        if (QDataTable *free = m_document->getTable(QStringLiteral("t_product_free"))) {
+        // The types are loaded once for the life of the data set: an open
+        // table stays as it is.
+        QDataTable *types = m_document->getTable(QStringLiteral("t_types_for_products"));
+        QDataTable *free = m_document->getTable(QStringLiteral("t_product_free"));
+        if (free) {
             free->close();
             free->setSelectParam(QStringLiteral("id_unit"), QVariant::fromValue<qlonglong>(m_unitId));
-            free->open(false, false);
         }
+        loadTables({types, free}, this);
+        for (int row = 0; types && row < types->rowCount(); ++row)
+            m_productTypes.append(types->getField(QStringLiteral("id"), row).toLongLong());
     }
     connect(trvProducts, &QTreeWidget::currentItemChanged, this, &ProductDialog::updateButtons);
     // A big catalogue takes a while: the dialog is on screen before the tree fills.
@@ -130,9 +131,9 @@ void ProductDialog::refresh()
     products->close();
     versions->close();
     types->close();
-    products->open(false, false);
-    versions->open(false, false);
-    types->open(false, false);
+    // The warning of a failed load runs an event loop of its own.
+    if (!loadTables({products, versions, types}, this) && !run.goesOn())
+        return;
 
     std::unique_ptr<QDataTable> topTypes(scratchTable());
     types->getRows(topTypes.get(), QStringLiteral("id_parent"), QVariant());

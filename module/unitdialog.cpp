@@ -1,6 +1,7 @@
 #include "unitdialog.h"
 #include "datalookup.h"
 #include "hostcontract.h"
+#include "moduledocument.h"
 #include "qdatatable.h"
 #include "qsqlconnection.h"
 
@@ -13,7 +14,7 @@ UnitDialog::UnitDialog(QWidget *parent)
     auto *divisions = new QDataTable(QStringLiteral("t_division"), connection, this);
     divisions->setScripts(QStringLiteral("SELECT id, c_name FROM sys.t_division WHERE NOT b_is_del;"),
                           QString(), QString(), QString(), true);
-    divisions->open(false, false);
+    loadTables({divisions}, this);
     cbDivision->clear();
     fillComboBox(cbDivision, divisions, QStringLiteral("c_name"), QStringLiteral("id"), QString(), QVariant());
     connect(leName, &QLineEdit::textChanged, this, &UnitDialog::updateButtons);

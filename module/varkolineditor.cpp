@@ -2,6 +2,7 @@
 #include "attributedialog.h"
 #include "attributemovedialog.h"
 #include "hostcontract.h"
+#include "moduledocument.h"
 #include "productdialog.h"
 #include "qdataset.h"
 #include "qdatatable.h"
@@ -46,7 +47,7 @@ QDataTable *VarkolinEditor::bindTable(const char *name, QTableView *view)
         return nullptr;
     table->setView(view);
     table->setSelectParam(QStringLiteral("id_unit"), -1);
-    table->open(false, false);
+    loadTables({table}, this);
     connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &VarkolinEditor::updateButtons);
     connect(table, SIGNAL(getDispInfo(int, QVariant*, QCellData*, QSqlRecord*, int)),
             this, SLOT(onGetDispInfo(int, QVariant*, QCellData*, QSqlRecord*, int)));
@@ -76,8 +77,8 @@ void VarkolinEditor::refreshContentData()
             continue;
         table->close();
         table->setSelectParam(QStringLiteral("id_unit"), m_unitId);
-        table->open(false, false);
     }
+    loadTables({m_workplaces, m_products}, this);
     // The mark is the editor's own doing, not the user's: no dataChanged.
     if (m_workplaces && m_unit.value(QStringLiteral("b_is_side")).toBool()) {
         const int row = m_workplaces->locate(QStringLiteral("id_attribute"), m_unit.value(QStringLiteral("id_storage")));

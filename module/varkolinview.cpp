@@ -1,5 +1,6 @@
 #include "varkolinview.h"
 #include "datalookup.h"
+#include "moduledocument.h"
 #include "qdataset.h"
 #include "qdatatable.h"
 #include "unitdialog.h"
@@ -60,7 +61,11 @@ void VarkolinView::refresh()
 {
     if (m_units) {
         m_units->close();
+        // The first company name looked up while the units load opens the
+        // companies: their failure is as much the list's.
+        const TableLoadWatch watch({m_units, m_document->getTable(QStringLiteral("t_division"))});
         m_units->open(false, false);
+        watch.report(this);
     }
     updateButtons();
 }

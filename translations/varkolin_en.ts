@@ -108,6 +108,23 @@
     </message>
 </context>
 <context>
+    <name>TableLoadWatch</name>
+    <message>
+        <source>Таблица %1: %2</source>
+        <translation>Table %1: %2</translation>
+    </message>
+    <message>
+        <source>Данные не загружены из базы данных:
+%1</source>
+        <translation>The data were not loaded from the database:
+%1</translation>
+    </message>
+    <message>
+        <source>Ошибка загрузки</source>
+        <translation>Loading failed</translation>
+    </message>
+</context>
+<context>
     <name>UnitDialog</name>
     <message>
         <source>Подразделение</source>

@@ -6,6 +6,7 @@
 #include <QDebug>
 #include <QHeaderView>
 #include <QSqlDriver>
+#include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QStandardItemModel>
@@ -213,6 +214,7 @@ void QDataTable::installHeader()
 
 bool QDataTable::fillTable(bool backGround, bool printQuery)
 {
+    m_lastError.clear();
     resolveScripts();
     if (m_selectText.isEmpty() || !m_connection || !m_db)
         return false;
@@ -226,7 +228,7 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
         QCoreApplication::processEvents();
     m_connection->execScript(m_selectText, &query, m_selectParams, printQuery);
     if (!query.isSelect())
-        return false;
+        return loadFailed(query);
     clear();
     if (m_columns.isEmpty())
         generateColumns(query.record());
@@ -238,11 +240,29 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
         header->setData(column.toolTip.isEmpty() ? column.label : column.toolTip, Qt::ToolTipRole);
         m_model->setHorizontalHeaderItem(i, header);
     }
-    loadRows(query, backGround);
+    // Rows cut short by a read error would pass for the whole table.
+    if (!loadRows(query, backGround)) {
+        clear();
+        m_modified = false;
+        return loadFailed(query);
+    }
     query.finish();
     m_model->setSortRole(CurrentValueRole);
     m_modified = false;
     return true;
+}
+
+bool QDataTable::loadFailed(QSqlQuery &query)
+{
+    m_lastError = query.lastError().text().trimmed();
+    // A statement on a closed database fails without a word.
+    if (m_lastError.isEmpty())
+        m_lastError = m_connection->isConnected() && m_db->isOpen()
+                ? QStringLiteral("the select gave no result set")
+                : QStringLiteral("no connection to the database");
+    query.finish();
+    qWarning().noquote() << QStringLiteral("Table %1 not loaded: %2").arg(objectName(), m_lastError);
+    return false;
 }
 
 // Every new cell starts as a copy of a cell that already shows the default
@@ -294,7 +314,7 @@ bool QDataTable::loadRows(QSqlQuery &query, bool backGround)
         if (!query.next())
             break;
     }
-    return true;
+    return !query.lastError().isValid();
 }
 
 void QDataTable::clear()

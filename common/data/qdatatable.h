@@ -113,7 +113,8 @@ public:
     bool setLock(int row, lockState lock);
     QStandardItemModel *getModel() const { return m_model; }
     bool isModified() const { return m_modified; }
-    // Why the last commit failed, as the database or the table put it; empty after a success.
+    // Why the last load or commit failed, as the database or the table put it;
+    // empty after a success, and after a load without a connection or select script.
     QString lastError() const { return m_lastError; }
     int currentRow() const { return int(m_currentRow); }
 
@@ -236,7 +237,10 @@ private:
     void installHeader();
     void connectItemChanges();
     void disconnectItemChanges();
+    // False when reading stopped at an error rather than at the end.
     bool loadRows(QSqlQuery &query, bool backGround);
+    // Keeps the reason of a failed load; always false.
+    bool loadFailed(QSqlQuery &query);
     static const QStandardItem &cellPrototype();
     int appendFilledRow(QSqlRecord &record, int state);
     void appendCopy(QSqlRecord record);

@@ -237,6 +237,10 @@ void tst_QDataTable::opensWithoutData_data()
     QTest::newRow("empty select") << QString() << false;
     QTest::newRow("failing select") << QStringLiteral("SELECT nothing FROM nowhere") << true;
     QTest::newRow("not a select") << QStringLiteral("UPDATE sys.t_division SET c_name = c_name WHERE 1 = 0") << false;
+    // The first row loaded and the second failed: the list passed for whole.
+    QTest::newRow("fails after a row")
+            << QStringLiteral("SELECT id, CASE WHEN id > 1 THEN json('x') END AS c_name FROM (SELECT 1 AS id UNION ALL SELECT 2)")
+            << false;
 }
 
 void tst_QDataTable::opensWithoutData()
@@ -253,6 +257,7 @@ void tst_QDataTable::opensWithoutData()
     QVERIFY(table.open());
     QCOMPARE(catcher.warned(QStringLiteral("Error executing query")), warns);
     QCOMPARE(table.getTableState(), -1);
+    QCOMPARE(table.lastError().isEmpty(), select.isEmpty());
     QCOMPARE(table.getModel()->horizontalHeaderItem(1)->text(), QStringLiteral("Имя"));
     QVERIFY(!table.deleteRow(0));
     QVERIFY(!table.killRow(0));

@@ -162,7 +162,16 @@ void tst_Driver::reportsConnectionProblems_data()
         junk.flush();
         QTest::newRow("not a database") << "sqlite:" + junk.fileName() << "is not a usable SQLite database";
     }
-    const QStringList backends = qEnvironmentVariable("VARKOLIN_TEST_BACKENDS").split(QLatin1Char(','));
+    QTest::newRow("empty URL") << "" << "The database URL is empty";
+    const QStringList backends = qEnvironmentVariable("VARKOLIN_TEST_BACKENDS", "sqlite").split(QLatin1Char(','));
+    // A partial schema was taken for a whole one: the program started
+    // without its panels and turned users away as a wrong password.
+    for (const QString &backend : backends) {
+        TestConnection tc;
+        OPEN_TEST_CONNECTION(tc, backend, false);
+        QVERIFY(tc.connection().batchExec(QStringLiteral("DROP TABLE sys.t_panel; DROP TABLE t_prod_product;")));
+        QTest::newRow(qPrintable(backend + ": incomplete schema")) << tc.url() << "sys.t_panel, t_prod_product.";
+    }
     if (!backends.contains(QStringLiteral("postgres")))
         return;
     QString error;

@@ -38,6 +38,8 @@ private slots:
     void appliesDialogRules();
     void reloadsAfterRefusedChange_data() { TestDatabases::addBackendRows(); }
     void reloadsAfterRefusedChange();
+    void warnsWhenTheListFailsToLoad_data() { TestDatabases::addBackendRows(); }
+    void warnsWhenTheListFailsToLoad();
 
 private:
     bool openList(const QString &backend, bool demo = true);
@@ -298,6 +300,22 @@ void tst_UnitsList::reloadsAfterRefusedChange()
     QCOMPARE(m_units->rowCount(), 7);
     QCOMPARE(m_units->locate(QStringLiteral("c_name"), name), -1);
     QCOMPARE(m_units->locate(QStringLiteral("c_name"), QStringLiteral("Переименован")), -1);
+}
+
+// A list that failed to load was shown empty, as if there were no units.
+void tst_UnitsList::warnsWhenTheListFailsToLoad()
+{
+    QFETCH(QString, backend);
+    QVERIFY2(openList(backend), qPrintable(m_connection->error()));
+    QVERIFY(m_connection->connection().batchExec(QStringLiteral("ALTER TABLE t_prod_units RENAME TO t_gone")));
+    BoxAnswerer answerer;
+    QMetaObject::invokeMethod(m_view, "refresh");
+    QCOMPARE(answerer.titles(), QStringList{"Ошибка загрузки"});
+    // The table and the database's own reason.
+    const QString text = answerer.texts().value(0);
+    QVERIFY2(text.contains(QStringLiteral("t_prod_units"))
+             && text.contains(backend == QLatin1String("sqlite") ? "no such table" : "does not exist"), qPrintable(text));
+    QCOMPARE(m_units->rowCount(), 0);
 }
 
 QTEST_MAIN(tst_UnitsList)
