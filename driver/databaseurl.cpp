@@ -31,7 +31,7 @@ DatabaseUrl DatabaseUrl::parse(const QString &text)
 {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
-        return invalid(QStringLiteral("The database URL is empty: %1.").arg(QLatin1String(expectedForms)));
+        return invalid(QString(), QStringLiteral("The database URL is empty: %1.").arg(QLatin1String(expectedForms)));
     if (trimmed.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive))
         return parseSqlite(trimmed);
     if (trimmed.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)

@@ -414,6 +414,11 @@ void tst_QDataSet::keepsWorkWhenConnectionIsLost()
     QFETCH(QString, backend);
     QFETCH(QString, loss);
     QFETCH(bool, firstApplyWrites);
+    std::unique_ptr<PrivateTestServer> server;
+    if (loss == QLatin1String("restarted") || loss == QLatin1String("stopped")) {
+        server.reset(new PrivateTestServer);
+        QVERIFY(server->isRunning());
+    }
     TestConnection tc;
     OPEN_TEST_CONNECTION(tc, backend, true);
     QSqlConnection &c = tc.connection();

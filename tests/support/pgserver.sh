@@ -30,7 +30,7 @@ stop_server() {
     [ -d "$data" ] || return 0
     # A server that does not go within the wait is killed: a stop that hangs
     # would fail the run for nothing.
-    if ! as_postgres "$pgbin/pg_ctl" -D "$data/cluster" -m immediate -w -t 20 stop >/dev/null 2>&1; then
+    if ! as_postgres timeout 30 "$pgbin/pg_ctl" -D "$data/cluster" -m immediate -w -t 20 stop >/dev/null 2>&1; then
         echo "The PostgreSQL test server did not stop in time; killing it" >&2
         tail -n 20 "$data/server.log" >&2 2>/dev/null || true
         local pid

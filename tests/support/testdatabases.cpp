@@ -118,6 +118,19 @@ QString freshUrl(const QString &backend, QString *error)
 
 } // namespace TestDatabases
 
+PrivateTestServer::PrivateTestServer()
+    : m_sharedState(qgetenv("VARKOLIN_TEST_PG_STATE"))
+{
+    qputenv("VARKOLIN_TEST_PG_STATE", m_folder.filePath(QStringLiteral("pgserver.env")).toLocal8Bit());
+    m_running = TestDatabases::controlServer(QStringLiteral("start"));
+}
+
+PrivateTestServer::~PrivateTestServer()
+{
+    TestDatabases::controlServer(QStringLiteral("stop"));
+    qputenv("VARKOLIN_TEST_PG_STATE", m_sharedState);
+}
+
 TestConnection::TestConnection()
     : m_library(QStringLiteral(VARKOLIN_DRIVER_FILE))
 {

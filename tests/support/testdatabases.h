@@ -21,10 +21,25 @@ void addBackendRows();
 QString freshUrl(const QString &backend, QString *error);
 // The URL of the test server's maintenance database; empty when the run has no server.
 QString serverUrl(QString *error);
-// Stops ("halt") or starts again ("resume") the run's PostgreSQL server; false when it did not.
+// Stops ("halt") or starts again ("resume") the current PostgreSQL test server; false when it did not.
 bool controlServer(const QString &action);
 
 } // namespace TestDatabases
+
+// While it lives, the PostgreSQL test server is one of the test's own, for
+// tests that stop and start it: the run's server serves the tests beside.
+class PrivateTestServer
+{
+public:
+    PrivateTestServer();
+    ~PrivateTestServer();
+    bool isRunning() const { return m_running; }
+
+private:
+    QTemporaryDir m_folder;
+    QByteArray m_sharedState;
+    bool m_running = false;
+};
 
 // The real driver library and a connection on it, as the host sets them up.
 class TestConnection
