@@ -1,4 +1,5 @@
 #include "databaseurl.h"
+#include "driverinterface.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,7 +18,7 @@ const char expectedForms[] =
 QString DatabaseUrl::configured()
 {
     if (QCoreApplication::instance()) {
-        const QString fromHost = qApp->property("DatabaseUrl").toString();
+        const QString fromHost = qApp->property(databaseUrlProperty).toString();
         if (!fromHost.isEmpty())
             return fromHost;
     }
