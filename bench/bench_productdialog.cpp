@@ -115,7 +115,7 @@ void count(const QTreeWidgetItem *node, Counts &counts)
 void benchFill(QSqlConnection &connection, qint64 unit, const QString &what)
 {
     QWidget host;
-    qApp->setProperty("Connection", objToVar(&connection));
+    setHostConnection(&connection);
     QDataSet *document = getDocument(&host);
 
     ProductDialog dialog(document, unit, &host);
@@ -189,7 +189,7 @@ bool benchBackend(const QString &backend)
         return false;
     }
     benchFill(demo.connection(), 1, QStringLiteral("the demo data"));
-    qApp->setProperty("Connection", QVariant());
+    setHostConnection(nullptr);
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "databaseurl.h"
+#include "driverinterface.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,8 +19,8 @@ QString DatabaseUrl::configured()
 {
     // A host that names a database gets that one or an error, never the
     // default in its place.
-    if (QCoreApplication::instance() && qApp->property("DatabaseUrl").isValid())
-        return qApp->property("DatabaseUrl").toString();
+    if (QCoreApplication::instance() && qApp->property(databaseUrlProperty).isValid())
+        return qApp->property(databaseUrlProperty).toString();
     const QString fromEnvironment = qEnvironmentVariable("VARKOLIN_DATABASE_URL");
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;

@@ -1,6 +1,5 @@
 #include "driversession.h"
 #include "passwordhash.h"
-#include "qsqlconnection.h"
 #include "sqlliteral.h"
 #include "sqltext.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "backend.h"
+#include "driverinterface.h"
 
 #include <QList>
 #include <QSqlDatabase>
@@ -10,8 +11,6 @@
 
 #include <memory>
 
-struct panelData;
-typedef QList<panelData> QPanelList;
 class QPlainTextEdit;
 
 // The driver's state for the process: the back end chosen by the database

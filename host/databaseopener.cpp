@@ -1,5 +1,7 @@
 #include "databaseopener.h"
+#include "driverinterface.h"
 #include "hostoptions.h"
+#include "qconnectionprompts.h"
 #include "qsqlconnection.h"
 
 #include <QFileInfo>
@@ -12,6 +14,58 @@ namespace {
 const char demoDataScript[] = "DEMO_DATA_INSERT";
 
 } // namespace
+
+// Answers for the person what the program knows itself, so that the driver is
+// asked to connect only once: a new demo database is made without a question,
+// nobody is asked in screenshot mode, and the driver's reason for a failure
+// goes into the program's own message instead of a box of the connection's.
+class DatabaseOpener::Prompts : public QConnectionPrompts
+{
+public:
+    Prompts(bool newDemo, bool askNobody)
+        : m_newDemo(newDemo)
+        , m_askNobody(askNobody)
+        , m_previous(install(this))
+    {
+    }
+    ~Prompts() override { install(m_previous); }
+
+    void connectFailed(const QString &answer, bool) override
+    {
+        failed = true;
+        answerText = answer;
+    }
+
+    bool confirmCreate(bool consoleMode) override
+    {
+        if (m_newDemo)
+            return creatingDemo = true;
+        if (m_askNobody) {
+            noSchema = true;
+            return false;
+        }
+        return QConnectionPrompts::confirmCreate(consoleMode);
+    }
+
+    void internalError(int code, bool consoleMode) override
+    {
+        if (creatingDemo)
+            demoError = code;
+        else
+            QConnectionPrompts::internalError(code, consoleMode);
+    }
+
+    bool failed = false;
+    QString answerText;
+    bool noSchema = false;
+    bool creatingDemo = false;
+    int demoError = 0;
+
+private:
+    const bool m_newDemo;
+    const bool m_askNobody;
+    QConnectionPrompts *const m_previous;
+};
 
 DatabaseOpener::DatabaseOpener(const HostOptions &options)
     : m_options(options)
@@ -34,7 +88,7 @@ bool DatabaseOpener::open()
     // Decided before the driver opens the file, which creates it.
     const QString file = m_options.sqliteFile();
     const bool newDemo = m_options.isDefaultDatabase() || (!file.isEmpty() && !QFileInfo::exists(file));
-    return probe(newDemo) && connectThroughConnection() && seedWhenNobodyCanLogIn();
+    return connect(newDemo);
 }
 
 bool DatabaseOpener::loadDriver()
@@ -45,65 +99,56 @@ bool DatabaseOpener::loadDriver()
     if (!m_driver.load())
         return fail(tr("Cannot load the database driver %1:\n%2")
                     .arg(m_driver.fileName(), m_driver.errorString()));
-    m_connect = reinterpret_cast<ConnectFn>(m_driver.resolve("Connect"));
-    m_getStart = reinterpret_cast<StartFn>(m_driver.resolve("getStart"));
-    m_getScript = reinterpret_cast<ScriptFn>(m_driver.resolve("getScript"));
-    m_batchExec = reinterpret_cast<BatchFn>(m_driver.resolve("batchExec"));
-    // The connection aborts the program when the driver cannot log in.
-    const bool canLogIn = m_driver.resolve("login") != nullptr;
-    if (!m_connect || !m_getStart || !m_getScript || !m_batchExec || !canLogIn)
-        return fail(tr("%1 is not a database driver of Varkolin: some of its functions are missing.")
-                    .arg(m_driver.fileName()));
+    QStringList missing;
+    resolveDriverEntryPoints(m_driver, &missing);
+    // The connection aborts the program when the driver cannot log in, and
+    // cannot create a database without getStart and batchExec.
+    for (const char *name : {"Connect", "getStart", "getScript", "batchExec", "login"}) {
+        if (missing.contains(QLatin1String(name)))
+            return fail(tr("%1 is not a database driver of Varkolin: some of its functions are missing.")
+                        .arg(m_driver.fileName()));
+    }
     return true;
 }
 
-// Asks the driver itself first, so that a new demo database is made without a
-// question and a database without tables is never offered for creation when
-// nobody may be asked.
-bool DatabaseOpener::probe(bool mayCreateDemo)
+// The connection asks the person whether to create the tables of a database
+// that has none, unless the prompts know the answer.
+bool DatabaseOpener::connect(bool newDemo)
 {
-    const QString answer = m_connect(QLatin1String(connectionName), m_options.screenshotMode()).toString();
-    if (answer == QLatin1String("Ok"))
-        return true;
-    if (answer != QLatin1String("INVALID"))
-        return fail(tr("Cannot open the database %1:\n%2").arg(m_options.databaseDisplay(), answer));
-    if (mayCreateDemo)
-        return createDemo();
-    if (m_options.screenshotMode())
-        return fail(tr("The database %1 has no Varkolin tables. Start Varkolin without --screenshot "
-                       "to create them.").arg(m_options.databaseDisplay()));
-    // The connection asks the person whether to create the tables.
-    return true;
-}
-
-bool DatabaseOpener::createDemo()
-{
-    const QString schema = m_getStart();
-    const QString demo = m_getScript(QLatin1String(demoDataScript));
-    if (schema.isEmpty() || demo.isEmpty())
-        return fail(tr("The database driver %1 cannot create the demo database.").arg(m_driver.fileName()));
-    if (!m_batchExec(schema, nullptr, nullptr) || !m_batchExec(demo, nullptr, nullptr))
-        return fail(tr("Cannot create the demo database %1.").arg(m_options.databaseDisplay()));
-    return true;
-}
-
-bool DatabaseOpener::connectThroughConnection()
-{
+    Prompts prompts(newDemo, m_options.screenshotMode());
     m_connection.reset(new QSqlConnection(&m_driver));
     if (m_connection->Connect(QLatin1String(connectionName), m_options.screenshotMode()))
-        return true;
+        return seedWhenNobodyCanLogIn(prompts.creatingDemo);
+    if (m_connection->hasLoginError() || prompts.failed) {
+        const QString answer = prompts.failed ? prompts.answerText : QStringLiteral("LOGIN ERROR");
+        return fail(tr("Cannot open the database %1:\n%2").arg(m_options.databaseDisplay(), answer));
+    }
+    if (prompts.noSchema)
+        return fail(tr("The database %1 has no Varkolin tables. Start Varkolin without --screenshot "
+                       "to create them.").arg(m_options.databaseDisplay()));
+    if (prompts.demoError == 1003)
+        return fail(tr("Cannot create the demo database %1.").arg(m_options.databaseDisplay()));
+    if (prompts.demoError)
+        return fail(tr("The database driver %1 cannot create the demo database.").arg(m_driver.fileName()));
     return fail(tr("The database %1 was not opened.").arg(m_options.databaseDisplay()));
 }
 
 // Tables created on request come without users; the demo data brings the
 // administrator, without whom the new database could never be used.
-bool DatabaseOpener::seedWhenNobodyCanLogIn()
+bool DatabaseOpener::seedWhenNobodyCanLogIn(bool newDemo)
 {
-    const QVariant users = m_connection->execScript(QStringLiteral("SELECT count(*) FROM sys.t_user"));
-    if (!users.isValid() || users.toInt() > 0)
+    if (!newDemo) {
+        const QVariant users = m_connection->execScript(QStringLiteral("SELECT count(*) FROM sys.t_user"));
+        if (!users.isValid() || users.toInt() > 0)
+            return true;
+    }
+    const QString demo = m_connection->getScript(QLatin1String(demoDataScript));
+    if (newDemo && demo.isEmpty())
+        return fail(tr("The database driver %1 cannot create the demo database.").arg(m_driver.fileName()));
+    if (m_connection->batchExec(demo))
         return true;
-    if (m_connection->batchExec(m_connection->getScript(QLatin1String(demoDataScript))))
-        return true;
+    if (newDemo)
+        return fail(tr("Cannot create the demo database %1.").arg(m_options.databaseDisplay()));
     return fail(tr("The database %1 has no users, and the demo data cannot be loaded into it.")
                 .arg(m_options.databaseDisplay()));
 }

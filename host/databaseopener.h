@@ -7,9 +7,7 @@
 #include <memory>
 
 class HostOptions;
-class QPlainTextEdit;
 class QSqlConnection;
-class QSqlQuery;
 
 // Loads the driver and opens the database as the connection "MainConnection".
 // A new embedded demo database is created and filled without asking: there is
@@ -30,24 +28,15 @@ public:
     QString errorText() const { return m_error; }
 
 private:
-    typedef QVariant (*ConnectFn)(QString, bool);
-    typedef QString (*StartFn)();
-    typedef QString (*ScriptFn)(QString);
-    typedef bool (*BatchFn)(QString, QPlainTextEdit *, QList<QSqlQuery> *);
+    class Prompts;
 
     bool loadDriver();
-    bool probe(bool mayCreateDemo);
-    bool createDemo();
-    bool connectThroughConnection();
-    bool seedWhenNobodyCanLogIn();
+    bool connect(bool newDemo);
+    bool seedWhenNobodyCanLogIn(bool newDemo);
     bool fail(const QString &text);
 
     const HostOptions &m_options;
     QLibrary m_driver;
     std::unique_ptr<QSqlConnection> m_connection;
-    ConnectFn m_connect = nullptr;
-    StartFn m_getStart = nullptr;
-    ScriptFn m_getScript = nullptr;
-    BatchFn m_batchExec = nullptr;
     QString m_error;
 };

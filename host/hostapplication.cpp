@@ -1,4 +1,5 @@
 #include "hostapplication.h"
+#include "driverinterface.h"
 #include "hostcontract.h"
 #include "hostoptions.h"
 #include "logindialog.h"
@@ -34,8 +35,9 @@ HostApplication::~HostApplication()
     m_showcase.reset();
     m_screenshot.reset();
     m_window.reset();
-    for (const char *name : {"Connection", "popupList", "Settings"})
-        qApp->setProperty(name, QVariant());
+    setHostConnection(nullptr);
+    setHostPopupList(nullptr);
+    setHostSettings(nullptr);
 }
 
 int HostApplication::run()
@@ -73,23 +75,23 @@ void HostApplication::installTranslation()
 void HostApplication::publishSettings()
 {
     installTranslation();
-    qApp->setProperty("DatabaseUrl", m_options.databaseUrl());
-    qApp->setProperty("SQLTraceFile", m_options.traceFile());
-    qApp->setProperty("bDebugDB", m_options.debugDb());
-    qApp->setProperty("bNoGUI", m_options.screenshotMode());
-    qApp->setProperty("bNoStoredProc", m_options.noStoredProc());
-    qApp->setProperty("libDir", QFileInfo(m_options.moduleFile()).absolutePath());
-    qApp->setProperty("repoPath", QString());
-    qApp->setProperty("Locale", m_options.locale());
-    qApp->setProperty("LocaleDir", m_options.localeDir());
-    qApp->setProperty("popupList", objToVar(&m_popups));
-    qApp->setProperty("Settings", objToVar(&m_settings));
+    qApp->setProperty(databaseUrlProperty, m_options.databaseUrl());
+    setHostSqlTraceFile(m_options.traceFile());
+    setHostDebugDb(m_options.debugDb());
+    setHostNoGui(m_options.screenshotMode());
+    setHostNoStoredProc(m_options.noStoredProc());
+    setHostLibDir(QFileInfo(m_options.moduleFile()).absolutePath());
+    setHostRepoPath(QString());
+    setHostLocale(m_options.locale());
+    setHostLocaleDir(m_options.localeDir());
+    setHostPopupList(&m_popups);
+    setHostSettings(&m_settings);
     // "libList" and "EventHandlers" are published once the library loader exists.
 }
 
 void HostApplication::publishConnection()
 {
-    qApp->setProperty("Connection", objToVar(m_database.connection()));
+    setHostConnection(m_database.connection());
 }
 
 HostApplication::LoginOutcome HostApplication::logIn()
@@ -139,7 +141,7 @@ bool HostApplication::showModule()
         return false;
     }
     m_window->setContent(content, m_module->toolBarActions(content), m_module->icon());
-    m_window->setSession(qApp->property("LogedIn").toString(), m_options.databaseDisplay());
+    m_window->setSession(hostLoggedInName(), m_options.databaseDisplay());
     m_window->show();
     QTimer::singleShot(0, m_window.get(), &MainWindow::refreshContent);
     return true;

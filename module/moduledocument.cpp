@@ -73,7 +73,7 @@ void addColumns(QDataTable *table)
 
 void addModuleTables(QDataSet *document, QObject *parent)
 {
-    auto *connection = static_cast<QSqlConnection *>(varToObj(qApp->property("Connection")));
+    QSqlConnection *connection = hostConnection();
     for (const TableDefinition &definition : tableDefinitions) {
         auto *table = new QDataTable(QString::fromUtf8(definition.name), connection, parent);
         table->setScripts(QString::fromUtf8(definition.select), QString::fromUtf8(definition.update),

@@ -9,7 +9,7 @@ UnitDialog::UnitDialog(QWidget *parent)
     : QDialog(parent)
 {
     setupUi(this);
-    auto *connection = static_cast<QSqlConnection *>(varToObj(qApp->property("Connection")));
+    QSqlConnection *connection = hostConnection();
     // The company list is read afresh for every dialog; the table goes with the dialog.
     auto *divisions = new QDataTable(QStringLiteral("t_division"), connection, this);
     divisions->setScripts(QStringLiteral("SELECT id, c_name FROM sys.t_division WHERE NOT b_is_del;"),

@@ -296,8 +296,7 @@ void VarkolinEditor::edited()
 
 bool VarkolinEditor::saveChanges()
 {
-    auto *connection = static_cast<QSqlConnection *>(varToObj(qApp->property("Connection")));
-    if (m_document && m_document->commit(connection)) {
+    if (m_document && m_document->commit(hostConnection())) {
         m_unsaved = false;
         return true;
     }

@@ -1,6 +1,7 @@
 // Editing, row states, commit and rollback of QDataTable.
 
 #include "qdatatable.h"
+#include "hostcontract.h"
 #include "qsqlconnection.h"
 
 #include <QCoreApplication>
@@ -293,7 +294,7 @@ QSqlRecord QDataTable::shapeServerRow(QSqlRecord record) const
 
 bool QDataTable::insertPass(bool backGround)
 {
-    const bool identityFetch = !m_keyField.isEmpty() && qApp->property("bNoStoredProc").toBool();
+    const bool identityFetch = !m_keyField.isEmpty() && hostNoStoredProc();
     return runPass(m_pendingInsert, m_insertText, "insert", backGround,
                    [this, identityFetch](qlonglong id, int row, const QSqlRecord &record, QSqlQuery &query) {
         const QVariant oldKey = record.value(m_keyField);

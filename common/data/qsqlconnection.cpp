@@ -1,4 +1,6 @@
 #include "qsqlconnection.h"
+#include "hostcontract.h"
+#include "qconnectionprompts.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -7,10 +9,6 @@
 #include <QMessageBox>
 #include <QSqlError>
 #include <QSqlField>
-#include <QTextStream>
-
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -36,11 +34,6 @@ QStringList colonTokens(const QString &script)
 QString parameterName(QString token)
 {
     return token.remove(QLatin1Char(':'));
-}
-
-bool appFlag(const char *name)
-{
-    return qApp && qApp->property(name).toBool();
 }
 
 // QSqlRecord::indexOf ignores case, but column names match exactly. A
@@ -114,41 +107,22 @@ void QSqlConnection::resetState()
     m_loggedIn = false;
     m_loginName.clear();
     m_loginPassword.clear();
-    m_connect = nullptr;
-    m_getScript = nullptr;
-    m_canDo = nullptr;
-    m_getSystemAttr = nullptr;
-    m_bindQueryParam = nullptr;
-    m_getPanels = nullptr;
-    m_convert = nullptr;
-    m_login = nullptr;
-    m_batchExec = nullptr;
-    m_resultExecSQL = nullptr;
-    m_scopeIdentity = nullptr;
+    m_entries = driverEntryPoints();
 }
 
+// Missing entry points stay null; each caller decides what their absence means.
 void QSqlConnection::resolveEntryPoints(QLibrary *library)
 {
-    m_connect = reinterpret_cast<ConnectFn>(library->resolve("Connect"));
-    m_getScript = reinterpret_cast<ScriptFn>(library->resolve("getScript"));
-    m_canDo = reinterpret_cast<CanDoFn>(library->resolve("canDo"));
-    m_getSystemAttr = reinterpret_cast<SystemAttrFn>(library->resolve("getSystemAttr"));
-    m_bindQueryParam = reinterpret_cast<BindFn>(library->resolve("bindQueryParam"));
-    m_getPanels = reinterpret_cast<PanelsFn>(library->resolve("GetPanels"));
-    m_convert = reinterpret_cast<ConvertFn>(library->resolve("convert"));
-    m_login = reinterpret_cast<LoginFn>(library->resolve("login"));
-    m_batchExec = reinterpret_cast<BatchFn>(library->resolve("batchExec"));
-    m_resultExecSQL = reinterpret_cast<ResultFn>(library->resolve("resultExecSQL"));
-    m_scopeIdentity = reinterpret_cast<IdentityFn>(library->resolve("scopeIdentity"));
+    m_entries = resolveDriverEntryPoints(*library);
 }
 
 bool QSqlConnection::Connect(const QString &connectionName, bool consoleMode)
 {
-    if (!m_connect) {
+    if (!m_entries.Connect) {
         qWarning() << "Connect: the driver library has no Connect entry point";
         return m_connected;
     }
-    const QString answer = m_connect(connectionName, consoleMode).toString();
+    const QString answer = m_entries.Connect(connectionName, consoleMode).toString();
     db = QSqlDatabase::database(connectionName, true);
 
     if (answer == QLatin1String("Ok")) {
@@ -160,10 +134,7 @@ bool QSqlConnection::Connect(const QString &connectionName, bool consoleMode)
         return m_connected;
     }
     if (answer != QLatin1String("INVALID")) {
-        if (!consoleMode && canShowBoxes())
-            QMessageBox::critical(nullptr, QStringLiteral("ERROR"), answer, QMessageBox::Ok);
-        else
-            qWarning().noquote() << answer;
+        QConnectionPrompts::current()->connectFailed(answer, consoleMode);
         return m_connected;
     }
     if (!askToCreate(consoleMode))
@@ -173,37 +144,14 @@ bool QSqlConnection::Connect(const QString &connectionName, bool consoleMode)
 
 bool QSqlConnection::askToCreate(bool consoleMode)
 {
-    if (!consoleMode) {
-        const int button = QMessageBox::question(
-            nullptr, QApplication::translate("QApplication", "Unknown database"),
-            QApplication::translate("QApplication", "Database is invalid or corrupted. Want for create?"),
-            QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::NoButton);
-        return button == QMessageBox::Ok;
-    }
-    QTextStream out(stdout);
-    QTextStream in(stdin);
-    for (;;) {
-        out << "Database is invalid or corrupted. Want for create? (y/n): ";
-        out.flush();
-        const QString line = in.readLine(1024);
-        // A closed input can never say yes; asking again would never end.
-        if (line.isNull())
-            return false;
-        const QChar first = line.isEmpty() ? QChar() : line.at(0).toUpper();
-        if (first == QLatin1Char('Y'))
-            return true;
-        if (first == QLatin1Char('N'))
-            return false;
-    }
+    return QConnectionPrompts::current()->confirmCreate(consoleMode);
 }
 
 bool QSqlConnection::createDatabase(bool consoleMode)
 {
-    const StartFn getStart = m_library
-            ? reinterpret_cast<StartFn>(m_library->resolve("getStart")) : nullptr;
-    if (!getStart)
+    if (!m_entries.getStart)
         return internalError(1001, consoleMode);
-    const QString script = getStart();
+    const QString script = m_entries.getStart();
     if (script.isEmpty())
         return internalError(1002, consoleMode);
     m_connected = batchExec(script, nullptr, nullptr);
@@ -214,14 +162,7 @@ bool QSqlConnection::createDatabase(bool consoleMode)
 
 bool QSqlConnection::internalError(int code, bool consoleMode)
 {
-    if (consoleMode || !canShowBoxes()) {
-        qDebug().noquote() << QStringLiteral("Internal error #%1. System can not startup.").arg(code);
-        return false;
-    }
-    const QString text = QApplication::translate("QApplication", "Internal error ")
-            + QStringLiteral("#%1. ").arg(code)
-            + QApplication::translate("QApplication", "System can not startup,");
-    QMessageBox::critical(nullptr, QStringLiteral("ERROR"), text, QMessageBox::Ok);
+    QConnectionPrompts::current()->internalError(code, consoleMode);
     return false;
 }
 
@@ -238,9 +179,9 @@ bool QSqlConnection::remakeConnection(QLibrary *library, const QString &connecti
 
 bool QSqlConnection::login(const QString &login, const QString &password)
 {
-    if (!m_login)
+    if (!m_entries.login)
         qFatal("login procedure not valid");
-    if (!m_login(login, password))
+    if (!m_entries.login(login, password))
         return false;
 
     // The login is bound as a literal by the driver, never pasted into the
@@ -260,30 +201,28 @@ bool QSqlConnection::login(const QString &login, const QString &password)
     m_loggedIn = true;
     m_loginName = login;
     m_loginPassword = password;
-    qApp->setProperty("LogedIn", displayName);
-    qApp->setProperty("LogedUser", login);
-    qApp->setProperty("LogedPass", password);
+    setHostLoggedIn(displayName, login, password);
     return true;
 }
 
 QString QSqlConnection::getScript(const QString &scriptName)
 {
-    return m_getScript ? m_getScript(scriptName) : QString();
+    return m_entries.getScript ? m_entries.getScript(scriptName) : QString();
 }
 
 bool QSqlConnection::canDo(const QString &name)
 {
-    return m_canDo && m_canDo(name);
+    return m_entries.canDo && m_entries.canDo(name);
 }
 
 QVariant QSqlConnection::getSystemAttr(const QString &attributeName)
 {
-    return m_getSystemAttr ? m_getSystemAttr(attributeName) : QVariant();
+    return m_entries.getSystemAttr ? m_entries.getSystemAttr(attributeName) : QVariant();
 }
 
 QString QSqlConnection::parseQuery(const QString &script, const QString &param, const QVariant &data)
 {
-    return m_bindQueryParam ? m_bindQueryParam(script, param, data) : script;
+    return m_entries.bindQueryParam ? m_entries.bindQueryParam(script, param, data) : script;
 }
 
 QString QSqlConnection::parseQuery(const QString &script, QSqlRecord *record)
@@ -300,7 +239,7 @@ QString QSqlConnection::parseQuery(const QString &script, QSqlRecord *record)
 
 QVariant QSqlConnection::execScript(const QString &script)
 {
-    return m_resultExecSQL ? m_resultExecSQL(script, QString()) : QVariant();
+    return m_entries.resultExecSQL ? m_entries.resultExecSQL(script, QString()) : QVariant();
 }
 
 QString QSqlConnection::bindPositional(const QString &script, const QList<QVariant> &values)
@@ -354,7 +293,7 @@ QSqlQuery QSqlConnection::execScript(const QString &script, const QSqlRecord &re
 
 void QSqlConnection::trace(const QString &sql)
 {
-    const QString fileName = qApp ? qApp->property("SQLTraceFile").toString() : QString();
+    const QString fileName = hostSqlTraceFile();
     if (fileName.isEmpty())
         return;
     QFile file(fileName);
@@ -393,16 +332,16 @@ bool QSqlConnection::ensureOpen()
 bool QSqlConnection::reconnect()
 {
     const QString name = db.connectionName();
-    if (!m_connected || !m_connect || name.isEmpty())
+    if (!m_connected || !m_entries.Connect || name.isEmpty())
         return false;
     qWarning() << "The connection to the database was lost; connecting again";
-    const QString answer = m_connect(name, true).toString();
+    const QString answer = m_entries.Connect(name, true).toString();
     db = QSqlDatabase::database(name, false);
     if (answer != QLatin1String("Ok") || !db.isOpen()) {
         qWarning().noquote() << "Cannot connect to the database again:" << answer;
         return false;
     }
-    if (m_loggedIn && m_login && !m_login(m_loginName, m_loginPassword))
+    if (m_loggedIn && m_entries.login && !m_entries.login(m_loginName, m_loginPassword))
         qWarning() << "The user could not log in again after reconnecting";
     return true;
 }
@@ -491,26 +430,26 @@ void QSqlConnection::reportFailure(const QSqlQuery &query, const QString &sql, b
             return;
         qWarning().noquote() << QStringLiteral("Error executing query: ") + error;
     }
-    if (appFlag("bDebugDB") && !appFlag("bNoGUI") && canShowBoxes())
+    if (hostDebugDb() && !hostNoGui() && canShowBoxes())
         QMessageBox::critical(nullptr, QStringLiteral("Database error"), error, QMessageBox::Ok);
 }
 
 bool QSqlConnection::batchExec(const QString &script, QPlainTextEdit *log, QList<QSqlQuery> *results)
 {
-    return m_batchExec && m_batchExec(script, log, results);
+    return m_entries.batchExec && m_entries.batchExec(script, log, results);
 }
 
 void QSqlConnection::scopeIdentity(const QString &tableName, QSqlQuery *query)
 {
-    if (!m_scopeIdentity || !query)
+    if (!m_entries.scopeIdentity || !query)
         return;
     query->finish();
-    m_scopeIdentity(tableName, query);
+    m_entries.scopeIdentity(tableName, query);
 }
 
 QVariant QSqlConnection::convert(const QVariant &value, QVariant::Type type)
 {
-    return m_convert ? m_convert(value, static_cast<int>(type)) : QVariant();
+    return m_entries.convert ? m_entries.convert(value, static_cast<int>(type)) : QVariant();
 }
 
 QSqlRecord QSqlConnection::convert(const QSqlRecord &record, infoList &columns)
@@ -537,9 +476,9 @@ QSqlRecord QSqlConnection::convert(const QSqlRecord &record, infoList &columns)
 bool QSqlConnection::GetList(QPanelList &list)
 {
     qDebug() << "bool QSqlConnection::GetList(QPanelList&)"
-             << reinterpret_cast<void *>(m_getPanels);
-    if (!m_getPanels)
+             << reinterpret_cast<void *>(m_entries.GetPanels);
+    if (!m_entries.GetPanels)
         return false;
     qDebug() << "Loading plugin list";
-    return m_getPanels(&list);
+    return m_entries.GetPanels(&list);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "colinfo.h"
+#include "driverinterface.h"
 #include "varkolin_export.h"
 
 #include <QList>
@@ -12,16 +13,6 @@
 
 class QLibrary;
 class QPlainTextEdit;
-
-// One entry of the host's list of plug-in panels, as the driver library lists them.
-struct VARKOLIN_EXPORT panelData
-{
-    QString name;
-    QString library;
-    QString caption;
-    int order = 0;
-};
-typedef QList<panelData> QPanelList;
 
 // The one connection of the process. It forwards what depends on the database
 // server to a driver library and does itself what is the same for every server:
@@ -102,19 +93,6 @@ public slots:
     QVariant execScript(const QString &script);
 
 private:
-    typedef QVariant (*ConnectFn)(QString, bool);
-    typedef QString (*StartFn)();
-    typedef QString (*ScriptFn)(QString);
-    typedef bool (*CanDoFn)(QString);
-    typedef QVariant (*SystemAttrFn)(QString);
-    typedef QString (*BindFn)(QString, QString, QVariant);
-    typedef bool (*PanelsFn)(QPanelList *);
-    typedef QVariant (*ConvertFn)(QVariant, int);
-    typedef bool (*LoginFn)(QString, QString);
-    typedef bool (*BatchFn)(QString, QPlainTextEdit *, QList<QSqlQuery> *);
-    typedef QVariant (*ResultFn)(QString, QString);
-    typedef void (*IdentityFn)(QString, QSqlQuery *);
-
     void resetState();
     void resolveEntryPoints(QLibrary *library);
     bool askToCreate(bool consoleMode);
@@ -129,17 +107,7 @@ private:
 
     bool m_loginError = false;
     QLibrary *m_library = nullptr;
-    ConnectFn m_connect = nullptr;
-    ScriptFn m_getScript = nullptr;
-    CanDoFn m_canDo = nullptr;
-    SystemAttrFn m_getSystemAttr = nullptr;
-    BindFn m_bindQueryParam = nullptr;
-    PanelsFn m_getPanels = nullptr;
-    ConvertFn m_convert = nullptr;
-    LoginFn m_login = nullptr;
-    BatchFn m_batchExec = nullptr;
-    ResultFn m_resultExecSQL = nullptr;
-    IdentityFn m_scopeIdentity = nullptr;
+    driverEntryPoints m_entries;
     bool m_connected = false;
     bool m_inTransaction = false;
     // Kept to log in again after a reconnection: the driver forgets its user when it connects.

@@ -17,12 +17,6 @@ static QPointer<QWidget> popupWidget;
 static QPointer<QPopupContainer> popupContainer;
 static QPointer<QVBoxLayout> popupLayout;
 
-// The host's list of open pop-ups; null when the host keeps none.
-static QList<QWidget *> *hostPopupList()
-{
-    return static_cast<QList<QWidget *> *>(varToObj(qApp->property("popupList")));
-}
-
 QUserInterface::QUserInterface(QWidget *parent)
     : QWidget(parent)
 {

@@ -1,3 +1,4 @@
+#include "driverinterface.h"
 #include "messagecatcher.h"
 #include "testdatabases.h"
 
@@ -97,22 +98,20 @@ QString storedHash(QSqlConnection &c, const QString &login, const QString &repla
 
 QVariant tst_Driver::rawConnect(TestConnection &tc, const QString &url)
 {
-    using ConnectFn = QVariant (*)(QString, bool);
-    const auto connectFn = reinterpret_cast<ConnectFn>(tc.library().resolve("Connect"));
-    if (!connectFn)
+    const driverEntryPoints driver = resolveDriverEntryPoints(tc.library());
+    if (!driver.Connect)
         return QVariant();
-    qApp->setProperty("DatabaseUrl", url);
-    return connectFn(QStringLiteral("raw"), false);
+    qApp->setProperty(databaseUrlProperty, url);
+    return driver.Connect(QStringLiteral("raw"), false);
 }
 
 void tst_Driver::exportsEntryPoints()
 {
     QLibrary driver(QStringLiteral(VARKOLIN_DRIVER_FILE));
     QVERIFY2(driver.load(), qPrintable(driver.errorString()));
-    for (const char *name : {"Connect", "getStart", "getScript", "canDo", "getSystemAttr", "bindQueryParam",
-                             "GetPanels", "convert", "login", "batchExec", "resultExecSQL",
-                             "scopeIdentity", "fullName"})
-        QVERIFY2(driver.resolve(name), name);
+    QStringList missing;
+    resolveDriverEntryPoints(driver, &missing);
+    QCOMPARE(missing, QStringList());
 }
 
 void tst_Driver::createsSchemaOnNewDatabase_data()

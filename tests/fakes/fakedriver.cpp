@@ -6,14 +6,11 @@
 //   FAKE_START_SCRIPT     what getStart gives
 //   FAKE_BATCH_FAILS      "1": batchExec answers false
 
-#include <QString>
-#include <QVariant>
+#include "driverapi.h"
 
 #include <QSqlDatabase>
 
-#define FAKE_API extern "C" __attribute__((visibility("default")))
-
-FAKE_API QVariant Connect(QString connectionName, bool)
+QVariant Connect(QString connectionName, bool)
 {
     if (!QSqlDatabase::contains(connectionName)) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
@@ -23,43 +20,43 @@ FAKE_API QVariant Connect(QString connectionName, bool)
 }
 
 #ifndef FAKE_WITHOUT_START
-FAKE_API QString getStart()
+QString getStart()
 {
     return qEnvironmentVariable("FAKE_START_SCRIPT");
 }
 #endif
 
-FAKE_API QString getScript(QString)
+QString getScript(QString)
 {
     return QString();
 }
 
-FAKE_API bool canDo(QString)
+bool canDo(QString)
 {
     return false;
 }
 
-FAKE_API QVariant getSystemAttr(QString name)
+QVariant getSystemAttr(QString name)
 {
     return name == QLatin1String("superAdminId") ? QVariant(QStringLiteral("super-admin")) : QVariant();
 }
 
-FAKE_API QString bindQueryParam(QString sql, QString name, QVariant value)
+QString bindQueryParam(QString sql, QString name, QVariant value)
 {
     return sql.replace(QLatin1Char(':') + name, QLatin1Char('\'') + value.toString() + QLatin1Char('\''));
 }
 
-FAKE_API QVariant convert(QVariant, int)
+QVariant convert(QVariant, int)
 {
     return QVariant();
 }
 
-FAKE_API bool login(QString, QString)
+bool login(QString, QString)
 {
     return true;
 }
 
-FAKE_API bool batchExec(QString, void *, void *)
+bool batchExec(QString, QPlainTextEdit *, QList<QSqlQuery> *)
 {
     return qEnvironmentVariable("FAKE_BATCH_FAILS") != QLatin1String("1");
 }

@@ -1,4 +1,5 @@
 #include "testdatabases.h"
+#include "driverinterface.h"
 #include "messagecatcher.h"
 
 #include <QCoreApplication>
@@ -163,7 +164,7 @@ bool TestConnection::connectTo(const QString &url)
     }
     m_url = url;
     m_name = uniqueName(QStringLiteral("test_"));
-    qApp->setProperty("DatabaseUrl", url);
+    qApp->setProperty(databaseUrlProperty, url);
     m_connection.reset(new QSqlConnection(&m_library));
     BoxAnswerer answerer(QMessageBox::Ok);
     if (!m_connection->Connect(m_name, false)) {
