@@ -38,9 +38,17 @@ QString parameterName(QString token)
     return token.remove(QLatin1Char(':'));
 }
 
+// Not qApp: a console program has no QApplication, and qApp here is a
+// downcast to one.
+QVariant appProperty(const char *name)
+{
+    const QCoreApplication *app = QCoreApplication::instance();
+    return app ? app->property(name) : QVariant();
+}
+
 bool appFlag(const char *name)
 {
-    return qApp && qApp->property(name).toBool();
+    return appProperty(name).toBool();
 }
 
 // QSqlRecord::indexOf ignores case, but column names match exactly. A
@@ -253,9 +261,9 @@ bool QSqlConnection::login(const QString &login, const QString &password)
         displayName = login.isEmpty() ? getSystemAttr(QStringLiteral("superAdminId")).toString()
                                       : login;
     }
-    qApp->setProperty("LogedIn", displayName);
-    qApp->setProperty("LogedUser", login);
-    qApp->setProperty("LogedPass", password);
+    QCoreApplication::instance()->setProperty("LogedIn", displayName);
+    QCoreApplication::instance()->setProperty("LogedUser", login);
+    QCoreApplication::instance()->setProperty("LogedPass", password);
     return true;
 }
 
@@ -347,7 +355,7 @@ QSqlQuery QSqlConnection::execScript(const QString &script, const QSqlRecord &re
 
 void QSqlConnection::trace(const QString &sql)
 {
-    const QString fileName = qApp ? qApp->property("SQLTraceFile").toString() : QString();
+    const QString fileName = appProperty("SQLTraceFile").toString();
     if (fileName.isEmpty())
         return;
     QFile file(fileName);

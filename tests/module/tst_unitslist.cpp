@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -19,6 +20,7 @@
 
 extern "C" QDataSet *getDocument(QObject *parent);
 extern "C" QWidget *getView(QDataSet *document, QWidget *parent);
+extern "C" QWidget *getEditor(QDataSet *document, QWidget *parent);
 extern "C" QStringList getContent();
 extern "C" QIcon getIcon();
 
@@ -38,6 +40,8 @@ private slots:
     void appliesDialogRules();
     void reloadsAfterRefusedChange_data() { TestDatabases::addBackendRows(); }
     void reloadsAfterRefusedChange();
+    void goesInEitherOrderWithItsTables_data();
+    void goesInEitherOrderWithItsTables();
 
 private:
     bool openList(const QString &backend, bool demo = true);
@@ -298,6 +302,36 @@ void tst_UnitsList::reloadsAfterRefusedChange()
     QCOMPARE(m_units->rowCount(), 7);
     QCOMPARE(m_units->locate(QStringLiteral("c_name"), name), -1);
     QCOMPARE(m_units->locate(QStringLiteral("c_name"), QStringLiteral("Переименован")), -1);
+}
+
+void tst_UnitsList::goesInEitherOrderWithItsTables_data()
+{
+    QTest::addColumn<bool>("widgetsFirst");
+    QTest::newRow("tables made first, as by a test's host") << false;
+    QTest::newRow("widgets made first, as by the content") << true;
+}
+
+// Qt deletes children in the order they came, so the list and the editor
+// may outlive their tables or go before them. A touch of a freed table
+// fails the sanitizer run (at cleanup); a table must not keep a dead view.
+void tst_UnitsList::goesInEitherOrderWithItsTables()
+{
+    QFETCH(bool, widgetsFirst);
+    MessageCatcher quiet; // no connection: the editor's tables do not open
+    QWidget *frame = widgetsFirst ? new QWidget(m_host) : m_host;
+    QDataSet *document = getDocument(m_host);
+    getView(document, frame);
+    getEditor(document, frame);
+    QList<QPointer<QDataTable>> tables;
+    for (const char *name : {"t_prod_units", "t_prod_workplace", "t_prod_product"})
+        tables << document->getTable(QLatin1String(name));
+    for (const QDataTable *table : qAsConst(tables))
+        QVERIFY(table->getView());
+    if (!widgetsFirst)
+        return;
+    delete frame;
+    for (const QDataTable *table : qAsConst(tables))
+        QVERIFY(!table->getView());
 }
 
 QTEST_MAIN(tst_UnitsList)
