@@ -9,7 +9,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -315,7 +314,7 @@ void tst_UnitsList::goesInEitherOrderWithItsTables()
         getView(document, parent);
         getEditor(document, parent);
     }
-    const QPointer<QDataTable> units = document->getTable(QStringLiteral("t_prod_units"));
+    QDataTable *units = document->getTable(QStringLiteral("t_prod_units"));
     delete frame;
     // The view that went must not unbind the table from the one that took it.
     QVERIFY(units->getView());
