@@ -5,6 +5,7 @@
 #include "varkolineditor.h"
 #include "varkolinview.h"
 
+#include <QAction>
 #include <QDialogButtonBox>
 #include <QMessageBox>
 #include <QPointer>
@@ -31,7 +32,12 @@ VarkolinContent::VarkolinContent(QWidget *parent)
     initEditor();
     onConnectPopupEditor();
     onConnectSelectionChanged();
-    moduleActions()->append(*VarkolinView::toolBarActions());
+    // The host's list holds plain pointers too: actions go from it with
+    // their view, so that a later content's list holds no dead ones.
+    for (QAction *action : qAsConst(*VarkolinView::toolBarActions())) {
+        moduleActions()->append(action);
+        connect(action, &QObject::destroyed, [action] { moduleActions()->removeAll(action); });
+    }
 }
 
 VarkolinContent::~VarkolinContent() = default;

@@ -34,9 +34,9 @@ VarkolinEditor::VarkolinEditor(QDataSet *document, QWidget *parent)
 
 VarkolinEditor::~VarkolinEditor()
 {
-    if (m_workplaces)
+    if (m_workplaces && m_workplaces->getView() == tvWorkplace)
         m_workplaces->setView(nullptr);
-    if (m_products)
+    if (m_products && m_products->getView() == tvProduct)
         m_products->setView(nullptr);
 }
 

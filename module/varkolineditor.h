@@ -3,6 +3,7 @@
 #include "ui_varkolineditor.h"
 #include "varkolin_export.h"
 
+#include <QPointer>
 #include <QSqlRecord>
 #include <QWidget>
 
@@ -65,9 +66,11 @@ private:
     void markStorage(QDataTable *workplaces, int row, bool mark);
     void edited();
 
-    QDataSet *m_document = nullptr;
-    QDataTable *m_workplaces = nullptr;
-    QDataTable *m_products = nullptr;
+    // The set and its tables belong to the editor's parent, which may destroy
+    // them before the editor (Qt deletes children in the order they came).
+    QPointer<QDataSet> m_document;
+    QPointer<QDataTable> m_workplaces;
+    QPointer<QDataTable> m_products;
     QSqlRecord m_unit;
     qlonglong m_unitId = -1;
     bool m_unsaved = false;

@@ -46,7 +46,7 @@ VarkolinView::VarkolinView(QDataSet *document, QWidget *parent)
 
 VarkolinView::~VarkolinView()
 {
-    if (m_units)
+    if (m_units && m_units->getView() == tvContent)
         m_units->setView(nullptr);
 }
 

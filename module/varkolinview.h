@@ -4,6 +4,7 @@
 #include "varkolin_export.h"
 
 #include <QList>
+#include <QPointer>
 #include <QSqlRecord>
 #include <QWidget>
 
@@ -42,6 +43,8 @@ protected:
 private:
     bool commitUnits();
 
-    QDataSet *m_document = nullptr;
-    QDataTable *m_units = nullptr;
+    // The set and its tables belong to the view's parent, which may destroy
+    // them before the view (Qt deletes children in the order they came).
+    QPointer<QDataSet> m_document;
+    QPointer<QDataTable> m_units;
 };

@@ -12,6 +12,7 @@
 #include <QMultiHash>
 #include <QMultiMap>
 #include <QObject>
+#include <QPointer>
 #include <QSqlDatabase>
 #include <QSqlRecord>
 #include <QStringList>
@@ -152,7 +153,7 @@ public:
 
     void setView(QTableView *view);
     void prepareView(QTableView *view);
-    QTableView *getView() const { return m_view; }
+    QTableView *getView() const;
     int getViewCurrentRow() const;
     QSqlRecord getViewCurrentRecord() const;
     // Writes the visible columns of the rows not deleted as cp1251 CSV for a
@@ -319,12 +320,14 @@ private:
     QString m_keyField;
     QHash<QString, QMultiHash<QString, qlonglong>> m_hashIndexes;
     QMap<QString, idxType> m_indexKinds;
-    QTableView *m_view = nullptr;
+    // The view and its shortcut belong to the view's owner, who may delete
+    // them without unbinding first.
+    QPointer<QTableView> m_view;
     QMap<qlonglong, filterStruct> m_filters;
     QMap<qlonglong, QMultiHash<QString, QStandardItem *>> m_textIndexes;
     qint64 m_hiddenRows = 0;
     QMultiMap<QString, QVariant> m_loadedValues;
-    QShortcut *m_debugShortcut = nullptr;
+    QPointer<QShortcut> m_debugShortcut;
     // Writes made by the table itself are not edits (see onItemChanged).
     int m_ownWrites = 0;
     QString m_lastError;

@@ -47,6 +47,11 @@ void QDataTable::setView(QTableView *view)
     view->setItemDelegate(new ReadOnlyDelegate(view));
 }
 
+QTableView *QDataTable::getView() const
+{
+    return m_view;
+}
+
 void QDataTable::prepareView(QTableView *view)
 {
     if (!view || view->property("isPrepared").toBool())

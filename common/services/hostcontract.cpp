@@ -6,7 +6,8 @@ namespace {
 
 QVariant hostProperty(const char *name)
 {
-    return QCoreApplication::instance() ? qApp->property(name) : QVariant();
+    QCoreApplication *app = QCoreApplication::instance();
+    return app ? app->property(name) : QVariant();
 }
 
 void setHostProperty(const char *name, const QVariant &value)

@@ -25,6 +25,7 @@ private slots:
     void refreshesAndCounts_data() { TestDatabases::addBackendRows(); }
     void refreshesAndCounts();
     void placesDialogsOverTheContent();
+    void forgetsTheActionsOfAGoneContent();
 
 private:
     QWidget m_host;
@@ -90,6 +91,14 @@ void tst_Content::placesDialogsOverTheContent()
     const QRect rect = VarkolinContent::bounds();
     QCOMPARE(rect.size(), QSize(480, 300));
     QCOMPARE(rect.topLeft(), content->mapToGlobal(QPoint((10 + 509) / 2, (20 + 319) / 2)) - QPoint(239, 149));
+}
+
+void tst_Content::forgetsTheActionsOfAGoneContent()
+{
+    delete getInterface(&m_host);
+    QVERIFY(getToolBarActions()->isEmpty());
+    QVERIFY(getInterface(&m_host));
+    QCOMPARE(getToolBarActions()->size(), 3);
 }
 
 QTEST_MAIN(tst_Content)

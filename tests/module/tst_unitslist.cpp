@@ -19,6 +19,7 @@
 
 extern "C" QDataSet *getDocument(QObject *parent);
 extern "C" QWidget *getView(QDataSet *document, QWidget *parent);
+extern "C" QWidget *getEditor(QDataSet *document, QWidget *parent);
 extern "C" QStringList getContent();
 extern "C" QIcon getIcon();
 
@@ -40,6 +41,7 @@ private slots:
     void reloadsAfterRefusedChange();
     void warnsWhenTheListFailsToLoad_data() { TestDatabases::addBackendRows(); }
     void warnsWhenTheListFailsToLoad();
+    void goesInEitherOrderWithItsTables();
 
 private:
     bool openList(const QString &backend, bool demo = true);
@@ -316,6 +318,24 @@ void tst_UnitsList::warnsWhenTheListFailsToLoad()
     QVERIFY2(text.contains(QStringLiteral("t_prod_units"))
              && text.contains(backend == QLatin1String("sqlite") ? "no such table" : "does not exist"), qPrintable(text));
     QCOMPARE(m_units->rowCount(), 0);
+}
+
+// Qt deletes children in the order they came: the list and the editor go
+// before their tables (the content's order) or after them (a test host's,
+// where the sanitizer run catches a touch of a freed table).
+void tst_UnitsList::goesInEitherOrderWithItsTables()
+{
+    MessageCatcher quiet; // no connection: the editor's tables do not open
+    auto *frame = new QWidget(m_host);
+    QDataSet *document = getDocument(m_host);
+    for (QWidget *parent : {frame, m_host}) {
+        getView(document, parent);
+        getEditor(document, parent);
+    }
+    QDataTable *units = document->getTable(QStringLiteral("t_prod_units"));
+    delete frame;
+    // The view that went must not unbind the table from the one that took it.
+    QVERIFY(units->getView());
 }
 
 QTEST_MAIN(tst_UnitsList)
