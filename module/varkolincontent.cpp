@@ -31,7 +31,7 @@ VarkolinContent::VarkolinContent(QWidget *parent)
     initEditor();
     onConnectPopupEditor();
     onConnectSelectionChanged();
-    moduleActions()->append(*VarkolinView::toolBarActions());
+    publishActions();
 }
 
 VarkolinContent::~VarkolinContent() = default;
@@ -64,6 +64,20 @@ QRect VarkolinContent::bounds()
     const int left = centre.x() - w / 2;
     const int top = centre.y() - h / 2;
     return QRect(QPoint(left, top), QPoint(left + w, top + h));
+}
+
+// The host keeps the list's address, so the list stays and its entries
+// follow the actions: this view's actions join it, and each leaves it when
+// it is destroyed, so a content made again after its predecessor was
+// destroyed lists only its own actions.
+void VarkolinContent::publishActions()
+{
+    if (!view)
+        return;
+    for (QAction *action : {view->actNew, view->actEdit, view->actDel}) {
+        moduleActions()->append(action);
+        connect(action, &QObject::destroyed, [action] { moduleActions()->removeAll(action); });
+    }
 }
 
 bool VarkolinContent::initDocument()

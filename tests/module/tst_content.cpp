@@ -50,6 +50,14 @@ void tst_Content::givesOneContent()
         names << action->objectName();
     QCOMPARE(names, QStringList({"actNew", "actEdit", "actDel"}));
     QCOMPARE(getDocument(nullptr)->parent(), content);
+
+    // A host that destroys the content and asks again must find only the new
+    // content's actions, none of the freed ones.
+    delete content;
+    content = getInterface(&m_host);
+    QCOMPARE(getToolBarActions()->size(), 3);
+    for (const QAction *action : *getToolBarActions())
+        QVERIFY(content->isAncestorOf(qobject_cast<QWidget *>(action->parent())));
 }
 
 void tst_Content::refreshesAndCounts()
