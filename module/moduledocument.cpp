@@ -10,6 +10,12 @@
 
 namespace {
 
+// The translation context of the column labels.
+struct ModuleDocument
+{
+    Q_DECLARE_TR_FUNCTIONS(ModuleDocument)
+};
+
 struct TableDefinition
 {
     const char *name;
@@ -39,9 +45,9 @@ const TableDefinition tableDefinitions[] = {
 void addUnitColumns(QDataTable *table)
 {
     table->addColumn(QStringLiteral("id"), 4, false, QString(), -1, 100);
-    table->addColumn(QStringLiteral("c_name"), 10, true, QCoreApplication::translate("ModuleDocument", "Подразделение"), 0, 300, QVariant(), 64);
-    table->addColumn(QStringLiteral("b_is_side"), 1, true, QCoreApplication::translate("ModuleDocument", "Внешнее"), 0, 150, QVariant(), 16);
-    table->addColumn(QStringLiteral("id_division"), 4, true, QCoreApplication::translate("ModuleDocument", "Компания"), 0, 200);
+    table->addColumn(QStringLiteral("c_name"), 10, true, ModuleDocument::tr("Подразделение"), 0, 300, QVariant(), 64);
+    table->addColumn(QStringLiteral("b_is_side"), 1, true, ModuleDocument::tr("Внешнее"), 0, 150, QVariant(), 16);
+    table->addColumn(QStringLiteral("id_division"), 4, true, ModuleDocument::tr("Компания"), 0, 200);
     table->addColumn(QStringLiteral("id_storage"), 4, false, QString(), 0, 100);
 }
 
@@ -61,11 +67,11 @@ void addColumns(QDataTable *table)
     if (name == QLatin1String("t_prod_units")) {
         addUnitColumns(table);
     } else if (name == QLatin1String("t_prod_workplace")) {
-        addAttributeColumns(table, QCoreApplication::translate("ModuleDocument", "Рабочее место"));
+        addAttributeColumns(table, ModuleDocument::tr("Рабочее место"));
         table->addColumn(QStringLiteral("v"), 1, true, QStringLiteral("v"), 0, 50, false, 16,
-                         QCoreApplication::translate("ModuleDocument", "Персональный склад стороннего предприятия"));
+                         ModuleDocument::tr("Персональный склад стороннего предприятия"));
     } else if (name == QLatin1String("t_prod_product")) {
-        addAttributeColumns(table, QCoreApplication::translate("ModuleDocument", "Выпускаемые изделия"));
+        addAttributeColumns(table, ModuleDocument::tr("Выпускаемые изделия"));
     }
 }
 
