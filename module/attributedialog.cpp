@@ -1,8 +1,6 @@
 #include "attributedialog.h"
 #include "moduledocument.h"
-#include "qdataset.h"
 #include "qdatatable.h"
-#include "varkolineditor.h"
 
 #include <QMessageBox>
 
@@ -10,35 +8,33 @@ AttributeDialog::AttributeDialog(QWidget *parent)
     : QDialog(parent)
 {
     setupUi(this);
-    auto *editor = qobject_cast<VarkolinEditor *>(parent);
-    if (!editor)
-        return;
-    switch (editor->tabWidget->currentIndex()) {
-    case 0:
+}
+
+AttributeDialog::AttributeDialog(Mode mode, QDataTable *freeAttributes, qlonglong unitId, QWidget *parent)
+    : AttributeDialog(parent)
+{
+    switch (mode) {
+    case WorkplaceMode:
         setWindowTitle(QStringLiteral("Рабочее место"));
         label->setText(QStringLiteral("Выберите рабочее место"));
-        fill("t_workplace_free", "c_store", "id_storage", QStringLiteral("Нет не связанных рабочих мест"));
+        fill(freeAttributes, unitId, "c_store", "id_storage", tr("Нет не связанных рабочих мест"));
         break;
-    case 1:
+    case ProductMode:
         setWindowTitle(QStringLiteral("Продукт"));
         label->setText(QStringLiteral("Выберите продукт"));
-        fill("t_product_free", "c_name", "id", QStringLiteral("Данное подразделение выпускает все изделия"));
-        break;
-    default:
+        fill(freeAttributes, unitId, "c_name", "id", tr("Данное подразделение выпускает все изделия"));
         break;
     }
     comboBox->setCurrentIndex(-1);
 }
 
-void AttributeDialog::fill(const char *tableName, const char *textField, const char *dataField,
+void AttributeDialog::fill(QDataTable *table, qlonglong unitId, const char *textField, const char *dataField,
                            const QString &empty)
 {
-    auto *editor = static_cast<VarkolinEditor *>(parent());
-    QDataTable *table = editor->document() ? editor->document()->getTable(QLatin1String(tableName)) : nullptr;
     if (table) {
         comboBox->clear();
         table->close();
-        table->setSelectParam(QStringLiteral("id_unit"), editor->unitId());
+        table->setSelectParam(QStringLiteral("id_unit"), unitId);
         // Nothing to choose from a list that did not load; "none left" would be untrue.
         if (!loadTables({table}, this)) {
             m_finished = true;
@@ -52,7 +48,7 @@ void AttributeDialog::fill(const char *tableName, const char *textField, const c
         }
     }
     if (comboBox->count() == 0) {
-        QMessageBox::warning(this, QStringLiteral("Внимание"), empty, QMessageBox::Ok);
+        QMessageBox::warning(this, tr("Внимание"), empty, QMessageBox::Ok);
         m_finished = true;
         done(QDialog::Rejected);
     }

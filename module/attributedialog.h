@@ -5,14 +5,22 @@
 
 #include <QDialog>
 
-// Picks a storage (workplace tab) or a product version (product tab) that
-// the editor's unit does not use yet. The parent must be the unit editor;
-// the choice is the current item of comboBox.
+class QDataTable;
+
+// Picks a storage (workplace mode) or a product version (product mode) that
+// a unit does not use yet; the choice is the current item of comboBox.
 class VARKOLIN_EXPORT AttributeDialog : public QDialog, public Ui::AttributeDialog
 {
     Q_OBJECT
 public:
+    enum Mode { WorkplaceMode, ProductMode };
+
+    // The form alone, with nothing to choose.
     explicit AttributeDialog(QWidget *parent = nullptr);
+    // Reloads the free attributes of the unit into comboBox: the data set's
+    // "t_workplace_free" or "t_product_free" for the mode. Warns and ends
+    // rejected when there is nothing to choose.
+    AttributeDialog(Mode mode, QDataTable *freeAttributes, qlonglong unitId, QWidget *parent = nullptr);
 
     // Rejected at once, without showing, when there was nothing to choose.
     int exec() override;
@@ -21,7 +29,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void fill(const char *tableName, const char *textField, const char *dataField, const QString &empty);
+    void fill(QDataTable *table, qlonglong unitId, const char *textField, const char *dataField,
+              const QString &empty);
 
     bool m_finished = false;
 };

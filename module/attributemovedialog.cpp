@@ -1,17 +1,16 @@
 #include "attributemovedialog.h"
 #include "moduledocument.h"
-#include "qdataset.h"
 #include "qdatatable.h"
-#include "varkolineditor.h"
 
 AttributeMoveDialog::AttributeMoveDialog(QWidget *parent)
     : QDialog(parent)
 {
     setupUi(this);
-    auto *editor = qobject_cast<VarkolinEditor *>(parent);
-    if (!editor)
-        return;
-    QDataTable *units = editor->document() ? editor->document()->getTable(QStringLiteral("t_prod_units")) : nullptr;
+}
+
+AttributeMoveDialog::AttributeMoveDialog(QDataTable *units, qlonglong unitId, QWidget *parent)
+    : AttributeMoveDialog(parent)
+{
     if (units) {
         comboBox->clear();
         loadTables({units}, this);
@@ -20,8 +19,7 @@ AttributeMoveDialog::AttributeMoveDialog(QWidget *parent)
             comboBox->addItem(record.value(QStringLiteral("c_name")).toString(), record.value(QStringLiteral("id")));
         }
     }
-    comboBox->setCurrentIndex(comboBox->findData(editor->unitRecord().value(QStringLiteral("id")), Qt::UserRole,
-                                                 Qt::MatchExactly | Qt::MatchCaseSensitive));
+    comboBox->setCurrentIndex(comboBox->findData(unitId, Qt::UserRole, Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
 void AttributeMoveDialog::changeEvent(QEvent *event)

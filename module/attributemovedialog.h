@@ -5,13 +5,19 @@
 
 #include <QDialog>
 
-// Picks the unit to move the editor's current workplace to, starting on the
-// editor's own unit. The parent must be the unit editor.
+class QDataTable;
+
+// Picks the unit to move a workplace to; the choice is the current item of
+// comboBox.
 class VARKOLIN_EXPORT AttributeMoveDialog : public QDialog, public Ui::AttributeMoveDialog
 {
     Q_OBJECT
 public:
+    // The form alone, with nothing to choose.
     explicit AttributeMoveDialog(QWidget *parent = nullptr);
+    // Lists every unit of the units table, starting on the workplace's own
+    // unit (none current when it is not listed).
+    AttributeMoveDialog(QDataTable *units, qlonglong unitId, QWidget *parent = nullptr);
 
 protected:
     void changeEvent(QEvent *event) override;

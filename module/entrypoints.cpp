@@ -2,23 +2,13 @@
 // hand over to the module's classes.
 
 #include "moduledocument.h"
-#include "qdataset.h"
 #include "varkolin_export.h"
 #include "varkolincontent.h"
 #include "varkolineditor.h"
 #include "varkolinview.h"
 
 #include <QIcon>
-#include <QPointer>
 #include <QStringList>
-
-namespace {
-
-// Guarded: a host that destroys the set's parent gets a new set next time
-// instead of a dangling one.
-QPointer<QDataSet> moduleDocument;
-
-} // namespace
 
 extern "C" {
 
@@ -41,13 +31,7 @@ VARKOLIN_EXPORT QList<QAction *> *getToolBarActions()
 
 VARKOLIN_EXPORT QDataSet *getDocument(QObject *parent)
 {
-    if (!moduleDocument) {
-        // Remembered before the tables are built, so that anything asking
-        // for the set meanwhile gets this one.
-        moduleDocument = new QDataSet(parent);
-        addModuleTables(moduleDocument, parent);
-    }
-    return moduleDocument;
+    return moduleDocument(parent);
 }
 
 VARKOLIN_EXPORT QWidget *getView(QDataSet *document, QWidget *parent)

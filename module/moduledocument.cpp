@@ -10,6 +10,12 @@
 
 namespace {
 
+// The translation context of the column labels.
+struct ModuleDocument
+{
+    Q_DECLARE_TR_FUNCTIONS(ModuleDocument)
+};
+
 struct TableDefinition
 {
     const char *name;
@@ -39,9 +45,9 @@ const TableDefinition tableDefinitions[] = {
 void addUnitColumns(QDataTable *table)
 {
     table->addColumn(QStringLiteral("id"), 4, false, QString(), -1, 100);
-    table->addColumn(QStringLiteral("c_name"), 10, true, QStringLiteral("Подразделение"), 0, 300, QVariant(), 64);
-    table->addColumn(QStringLiteral("b_is_side"), 1, true, QStringLiteral("Внешнее"), 0, 150, QVariant(), 16);
-    table->addColumn(QStringLiteral("id_division"), 4, true, QStringLiteral("Компания"), 0, 200);
+    table->addColumn(QStringLiteral("c_name"), 10, true, ModuleDocument::tr("Подразделение"), 0, 300, QVariant(), 64);
+    table->addColumn(QStringLiteral("b_is_side"), 1, true, ModuleDocument::tr("Внешнее"), 0, 150, QVariant(), 16);
+    table->addColumn(QStringLiteral("id_division"), 4, true, ModuleDocument::tr("Компания"), 0, 200);
     table->addColumn(QStringLiteral("id_storage"), 4, false, QString(), 0, 100);
 }
 
@@ -61,15 +67,30 @@ void addColumns(QDataTable *table)
     if (name == QLatin1String("t_prod_units")) {
         addUnitColumns(table);
     } else if (name == QLatin1String("t_prod_workplace")) {
-        addAttributeColumns(table, QStringLiteral("Рабочее место"));
+        addAttributeColumns(table, ModuleDocument::tr("Рабочее место"));
         table->addColumn(QStringLiteral("v"), 1, true, QStringLiteral("v"), 0, 50, false, 16,
-                         QStringLiteral("Персональный склад стороннего предприятия"));
+                         ModuleDocument::tr("Персональный склад стороннего предприятия"));
     } else if (name == QLatin1String("t_prod_product")) {
-        addAttributeColumns(table, QStringLiteral("Выпускаемые изделия"));
+        addAttributeColumns(table, ModuleDocument::tr("Выпускаемые изделия"));
     }
 }
 
+// Guarded: a host that destroys the set's parent gets a new set next time
+// instead of a dangling one.
+QPointer<QDataSet> theDocument;
+
 } // namespace
+
+QDataSet *moduleDocument(QObject *parent)
+{
+    if (!theDocument) {
+        // Remembered before the tables are built, so that anything asking
+        // for the set meanwhile gets this one.
+        theDocument = new QDataSet(parent);
+        addModuleTables(theDocument, parent);
+    }
+    return theDocument;
+}
 
 void addModuleTables(QDataSet *document, QObject *parent)
 {

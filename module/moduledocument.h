@@ -9,6 +9,11 @@ class QDataSet;
 class QDataTable;
 class QWidget;
 
+// The module's one data set, built with its tables on the first call with
+// the given parent and returned unchanged afterwards; built again once that
+// parent has destroyed it.
+QDataSet *moduleDocument(QObject *parent);
+
 // Adds the module's tables to the set: the units, their workplaces and
 // products, and the read-only look-ups of the dialogs, on the host's
 // connection, as Qt children of the parent. No table is opened.

@@ -1,4 +1,6 @@
 #include "varkolincontent.h"
+#include "dialogplacement.h"
+#include "moduledocument.h"
 #include "qdataeditor.h"
 #include "qdataset.h"
 #include "qdatatable.h"
@@ -10,10 +12,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QStandardItemModel>
-
-extern "C" QDataSet *getDocument(QObject *parent);
-extern "C" QWidget *getView(QDataSet *document, QWidget *parent);
-extern "C" QWidget *getEditor(QDataSet *document, QWidget *parent);
 
 namespace {
 
@@ -27,17 +25,12 @@ VarkolinContent::VarkolinContent(QWidget *parent)
     : QUserInterface(parent)
 {
     setCaption(tr("Справочник участков производства"));
-    document = getDocument(this);
+    document = moduleDocument(this);
     initView();
     initEditor();
     onConnectPopupEditor();
     onConnectSelectionChanged();
-    // The host's list holds plain pointers too: actions go from it with
-    // their view, so that a later content's list holds no dead ones.
-    for (QAction *action : qAsConst(*VarkolinView::toolBarActions())) {
-        moduleActions()->append(action);
-        connect(action, &QObject::destroyed, [action] { moduleActions()->removeAll(action); });
-    }
+    publishActions();
 }
 
 VarkolinContent::~VarkolinContent() = default;
@@ -50,6 +43,7 @@ VarkolinContent *VarkolinContent::instance()
 void VarkolinContent::setInstance(VarkolinContent *newContent)
 {
     content = newContent;
+    setDialogArea(newContent);
 }
 
 QList<QAction *> *VarkolinContent::moduleActions()
@@ -60,36 +54,40 @@ QList<QAction *> *VarkolinContent::moduleActions()
 
 QRect VarkolinContent::bounds()
 {
-    if (!content)
-        return QRect(0, 0, 0, 0);
-    const QRect g = content->geometry();
-    const qint64 x1 = g.left(), y1 = g.top(), x2 = g.right(), y2 = g.bottom();
-    const QPoint centre = content->mapToGlobal(QPoint(int((x1 + x2) / 2), int((y1 + y2) / 2)));
-    const int w = int(x2 - x1 - 20);
-    const int h = int(y2 - y1);
-    const int left = centre.x() - w / 2;
-    const int top = centre.y() - h / 2;
-    return QRect(QPoint(left, top), QPoint(left + w, top + h));
+    return dialogBounds();
+}
+
+// The host keeps the list's address, so the list stays and its entries
+// follow the actions: this view's actions join it, and each leaves it when
+// it is destroyed, so a content made again after its predecessor was
+// destroyed lists only its own actions.
+void VarkolinContent::publishActions()
+{
+    if (!view)
+        return;
+    for (QAction *action : {view->actNew, view->actEdit, view->actDel}) {
+        moduleActions()->append(action);
+        connect(action, &QObject::destroyed, [action] { moduleActions()->removeAll(action); });
+    }
 }
 
 bool VarkolinContent::initDocument()
 {
-    document = getDocument(this);
+    document = moduleDocument(this);
     return true;
 }
 
 bool VarkolinContent::initView()
 {
-    view = qobject_cast<VarkolinView *>(getView(document, this));
-    if (view)
-        viewLayout->addWidget(view);
+    view = new VarkolinView(document, this);
+    viewLayout->addWidget(view);
     return true;
 }
 
 bool VarkolinContent::initEditor()
 {
     dataEditor = new QDataEditor(this);
-    editor = qobject_cast<VarkolinEditor *>(getEditor(document, this));
+    editor = new VarkolinEditor(document, this);
     dataEditor->initEditor(editor);
     connect(dataEditor->bButtons, &QDialogButtonBox::accepted, editor, &VarkolinEditor::commitData);
     editLayout->addWidget(dataEditor);

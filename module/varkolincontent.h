@@ -53,6 +53,7 @@ private slots:
     void canceled();
 
 private:
+    void publishActions();
     bool leaveUnit(const QSqlRecord &next);
     void reselectEditedUnit();
 

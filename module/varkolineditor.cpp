@@ -1,13 +1,13 @@
 #include "varkolineditor.h"
 #include "attributedialog.h"
 #include "attributemovedialog.h"
+#include "dialogplacement.h"
 #include "hostcontract.h"
 #include "moduledocument.h"
 #include "productdialog.h"
 #include "qdataset.h"
 #include "qdatatable.h"
 #include "qsqlconnection.h"
-#include "varkolincontent.h"
 
 #include <QDebug>
 #include <QMessageBox>
@@ -95,6 +95,11 @@ void VarkolinEditor::markStorage(QDataTable *workplaces, int row, bool mark)
     workplaces->setRow(row, record, false);
 }
 
+QDataTable *VarkolinEditor::lookupTable(const char *name) const
+{
+    return m_document ? m_document->getTable(QLatin1String(name)) : nullptr;
+}
+
 QDataTable *VarkolinEditor::currentTable() const
 {
     switch (tabWidget->currentIndex()) {
@@ -161,7 +166,7 @@ bool VarkolinEditor::chooseAttribute(qlonglong &id, QString &name, QDataTable *&
     case productTab: {
         ProductDialog dialog(m_document, m_unitId, this);
         // Without a content there is nowhere to place it; the window system decides.
-        const QRect bounds = VarkolinContent::bounds();
+        const QRect bounds = dialogBounds();
         if (bounds.isValid())
             dialog.setGeometry(bounds);
         if (dialog.exec() != QDialog::Accepted)
@@ -172,7 +177,7 @@ bool VarkolinEditor::chooseAttribute(qlonglong &id, QString &name, QDataTable *&
         break;
     }
     case workplaceTab: {
-        AttributeDialog dialog(this);
+        AttributeDialog dialog(AttributeDialog::WorkplaceMode, lookupTable("t_workplace_free"), m_unitId, this);
         if (dialog.exec() != QDialog::Accepted)
             return false;
         id = dialog.comboBox->currentData(Qt::UserRole).toLongLong();
@@ -248,7 +253,7 @@ void VarkolinEditor::on_buttonDelete_clicked()
 
 void VarkolinEditor::on_buttonStorage_clicked()
 {
-    QDataTable *units = m_document ? m_document->getTable(QStringLiteral("t_prod_units")) : nullptr;
+    QDataTable *units = lookupTable("t_prod_units");
     if (!units || !m_workplaces)
         return;
     const int unitRow = units->locate(QStringLiteral("id"), m_unit.value(QStringLiteral("id")));
@@ -271,7 +276,7 @@ void VarkolinEditor::on_buttonMove_clicked()
 {
     if (!m_workplaces || tabWidget->currentIndex() != workplaceTab)
         return;
-    AttributeMoveDialog dialog(this);
+    AttributeMoveDialog dialog(lookupTable("t_prod_units"), m_unitId, this);
     qlonglong id;
     QString name;
     if (!getCurrentAttribute(id, name) || dialog.exec() != QDialog::Accepted)

@@ -61,6 +61,7 @@ protected:
 
 private:
     QDataTable *bindTable(const char *name, QTableView *view);
+    QDataTable *lookupTable(const char *name) const;
     QDataTable *currentTable() const;
     bool chooseAttribute(qlonglong &id, QString &name, QDataTable *&table);
     void markStorage(QDataTable *workplaces, int row, bool mark);

@@ -134,7 +134,7 @@ void VarkolinView::on_actDel_triggered()
         return;
     const QString text = QStringLiteral("Вы действительно хотите удалить подразделение\n\"%1\" ?")
             .arg(record.value(QStringLiteral("c_name")).toString());
-    if (QMessageBox::question(this, QStringLiteral("Удаление"), text, QMessageBox::Ok | QMessageBox::Cancel,
+    if (QMessageBox::question(this, tr("Удаление"), text, QMessageBox::Ok | QMessageBox::Cancel,
                               QMessageBox::NoButton) != QMessageBox::Ok)
         return;
     m_units->deleteRow(row);

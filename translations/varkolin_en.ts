@@ -19,6 +19,18 @@
         <source>Отмена</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>Нет не связанных рабочих мест</source>
+        <translation>There are no unlinked workplaces</translation>
+    </message>
+    <message>
+        <source>Данное подразделение выпускает все изделия</source>
+        <translation>This unit already makes every product</translation>
+    </message>
+    <message>
+        <source>Внимание</source>
+        <translation>Attention</translation>
+    </message>
 </context>
 <context>
     <name>AttributeMoveDialog</name>
@@ -37,6 +49,33 @@
     <message>
         <source>Отмена</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>ModuleDocument</name>
+    <message>
+        <source>Подразделение</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>Внешнее</source>
+        <translation>Outside</translation>
+    </message>
+    <message>
+        <source>Компания</source>
+        <translation>Company</translation>
+    </message>
+    <message>
+        <source>Рабочее место</source>
+        <translation>Workplace</translation>
+    </message>
+    <message>
+        <source>Персональный склад стороннего предприятия</source>
+        <translation>Personal storage of the outside company</translation>
+    </message>
+    <message>
+        <source>Выпускаемые изделия</source>
+        <translation>Products made</translation>
     </message>
 </context>
 <context>
@@ -256,6 +295,10 @@ company</translation>
 %1</source>
         <translation>The changes were not saved:
 %1</translation>
+    </message>
+    <message>
+        <source>Удаление</source>
+        <translation>Deletion</translation>
     </message>
 </context>
 </TS>

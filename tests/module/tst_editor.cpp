@@ -513,10 +513,9 @@ void tst_Editor::offersProductsInProductMode()
     QVERIFY2(start(QStringLiteral("sqlite")), qPrintable(m_connection->error()));
     const QString unit = firstUnit(m_connection->connection(), false);
     const qlonglong id = unitId(unit);
-    selectUnit(unit);
-    m_editor->tabWidget->setCurrentIndex(1);
+    QDataTable *freeVersions = m_editor->document()->getTable(QStringLiteral("t_product_free"));
     {
-        AttributeDialog dialog(m_editor);
+        AttributeDialog dialog(AttributeDialog::ProductMode, freeVersions, id, m_editor);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Продукт"));
         QCOMPARE(dialog.label->text(), QStringLiteral("Выберите продукт"));
         QCOMPARE(dialog.comboBox->currentIndex(), -1);
@@ -528,7 +527,7 @@ void tst_Editor::offersProductsInProductMode()
             "INSERT INTO t_prod_product (id_unit, id_version) SELECT %1, v.id FROM dirs.t_product_version v "
             "WHERE v.id NOT IN (SELECT id_version FROM t_prod_product WHERE id_unit = %1)").arg(id)));
     BoxAnswerer answerer;
-    AttributeDialog dialog(m_editor);
+    AttributeDialog dialog(AttributeDialog::ProductMode, freeVersions, id, m_editor);
     QCOMPARE(answerer.texts(), QStringList{"Данное подразделение выпускает все изделия"});
     QCOMPARE(dialog.exec(), int(QDialog::Rejected));
 }
