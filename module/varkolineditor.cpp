@@ -40,6 +40,11 @@ VarkolinEditor::~VarkolinEditor()
         m_products->setView(nullptr);
 }
 
+QDataSet *VarkolinEditor::document() const
+{
+    return m_document;
+}
+
 QDataTable *VarkolinEditor::bindTable(const char *name, QTableView *view)
 {
     QDataTable *table = m_document ? m_document->getTable(QLatin1String(name)) : nullptr;

@@ -27,7 +27,7 @@ public:
     // Reloads both tables for the current unit and marks an outside unit's storage.
     void refreshContentData();
 
-    QDataSet *document() const { return m_document; }
+    QDataSet *document() const;
     qlonglong unitId() const { return m_unitId; }
     QSqlRecord unitRecord() const { return m_unit; }
     // Whether the user changed something here since the last load, Apply or Cancel.
