@@ -132,15 +132,19 @@ QStringList tst_Editor::work(const std::function<void()> &trigger, const std::fu
 int tst_Editor::addWorkplace(int choice)
 {
     int offered = -1;
+    QString chosen;
     work([this] { m_editor->buttonNew->click(); }, [&](QDialog *dialog) {
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Рабочее место"));
         auto *combo = dialog->findChild<QComboBox *>(QStringLiteral("comboBox"));
         QCOMPARE(combo->currentIndex(), -1);
         offered = combo->count();
         combo->setCurrentIndex(choice);
+        chosen = combo->currentText();
         dialog->findChild<QPushButton *>(QStringLiteral("buttonAccept"))->click();
     });
-    return offered;
+    // The new row shows the storage chosen.
+    const QString shown = m_workplaces->getViewCurrentRecord().value(QStringLiteral("c_name")).toString();
+    return QTest::qCompare(shown, chosen, "shown", "chosen", __FILE__, __LINE__) ? offered : -1;
 }
 
 // Adds the first version of the product tree, chosen in the dialog placed
@@ -149,6 +153,7 @@ qlonglong tst_Editor::addProduct()
 {
     m_editor->tabWidget->setCurrentIndex(1);
     qlonglong version = 0;
+    QString chosen;
     const auto tree = [](QDialog *dialog) { return dialog->findChild<QTreeWidget *>(QStringLiteral("trvProducts")); };
     work([this] { m_editor->buttonNew->click(); }, [&](QDialog *dialog) {
         // The platform may nudge the window a little.
@@ -157,10 +162,13 @@ qlonglong tst_Editor::addProduct()
         for (QTreeWidgetItemIterator it(tree(dialog)); *it && !version; ++it) {
             version = (*it)->data(0, 258).toLongLong();
             tree(dialog)->setCurrentItem(*it);
+            chosen = (*it)->parent() ? (*it)->parent()->text(0) + QLatin1Char(' ') + (*it)->text(0) : QString();
         }
         dialog->findChild<QPushButton *>(QStringLiteral("buttonOk"))->click();
     }, [&](QDialog *dialog) { return tree(dialog)->topLevelItemCount() > 0; });
-    return version;
+    // The new row shows the product and version chosen.
+    const QString shown = m_products->getViewCurrentRecord().value(QStringLiteral("c_name")).toString();
+    return QTest::qCompare(shown, chosen, "shown", "chosen", __FILE__, __LINE__) ? version : 0;
 }
 
 void tst_Editor::setsButtonsByTabAndUnit()
