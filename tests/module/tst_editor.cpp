@@ -81,6 +81,8 @@ bool tst_Editor::start(const QString &backend)
     if (!m_connection->open(backend, true))
         return false;
     qApp->setProperty("Connection", objToVar(&m_connection->connection()));
+    // A table that fails to load says so in a box: answered, and a failed start.
+    BoxAnswerer answerer;
     m_content = new VarkolinContent(m_host);
     VarkolinContent::setInstance(m_content);
     m_editor = m_content->findChild<VarkolinEditor *>();
@@ -91,7 +93,7 @@ bool tst_Editor::start(const QString &backend)
     m_units = document->getTable(QStringLiteral("t_prod_units"));
     m_workplaces = document->getTable(QStringLiteral("t_prod_workplace"));
     m_products = document->getTable(QStringLiteral("t_prod_product"));
-    return m_editor && m_view && m_panel;
+    return m_editor && m_view && m_panel && answerer.titles().isEmpty();
 }
 
 // The first unit, inside or outside, that has workplaces.
