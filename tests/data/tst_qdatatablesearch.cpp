@@ -16,8 +16,6 @@ private slots:
     void locatesWithAndWithoutIndex();
     void locatesAfterSortAndEdits_data();
     void locatesAfterSortAndEdits();
-    void skipsDeletedRows_data();
-    void skipsDeletedRows();
     void matchesRecords_data();
     void matchesRecords();
     void copiesRows_data();
@@ -30,13 +28,13 @@ private:
 
 namespace {
 
-// id, c_name, c_group, n_code (= id * 10), c_tag (text that looks like a number)
+// id, c_name, c_group, n_code (= id * 10), c_tag (text that looks like a number, or null)
 const QList<QVariantList> sampleRows = {
     {1, "Цех 1", "A", 10, "5"},
     {2, "Цех 2", "B", 20, "05"},
     {3, "Склад", "A", 30, "x"},
     {4, "Цех 2", "X", 40, "5"},
-    {5, "Склад", "A", 50, ""},
+    {5, "Склад", "A", 50, QVariant()},
 };
 
 } // namespace
@@ -79,7 +77,9 @@ void tst_QDataTableSearch::locatesWithAndWithoutIndex_data()
         QTest::newRow(p + "no such value") << indexed << QStringList{"id"} << QVariantList{99} << -1;
         QTest::newRow(p + "number against text") << indexed << QStringList{"c_tag"} << QVariantList{5} << 0;
         QTest::newRow(p + "text against number") << indexed << QStringList{"n_code"} << QVariantList{"30"} << 2;
-        QTest::newRow(p + "empty text") << indexed << QStringList{"c_tag"} << QVariantList{""} << 4;
+        // Qt finds a null text equal to "": a search for one must not find the other.
+        QTest::newRow(p + "empty text, null held") << indexed << QStringList{"c_tag"} << QVariantList{""} << -1;
+        QTest::newRow(p + "null") << indexed << QStringList{"c_tag"} << QVariantList{QVariant()} << 4;
         QTest::newRow(p + "unknown field") << indexed << QStringList{"nothing"} << QVariantList{1} << -1;
         QTest::newRow(p + "unequal lists") << indexed << QStringList{"id", "c_name"} << QVariantList{1} << -1;
     }
@@ -137,24 +137,6 @@ void tst_QDataTableSearch::locatesAfterSortAndEdits()
     QCOMPARE(copy.getField(QStringLiteral("id"), 0).toLongLong() + copy.getField(QStringLiteral("id"), 1).toLongLong(), 4);
 }
 
-void tst_QDataTableSearch::skipsDeletedRows_data()
-{
-    locatesAfterSortAndEdits_data();
-}
-
-// A deleted row is never found, neither through an index nor by the scan:
-// a data link that found it again and again would never end.
-void tst_QDataTableSearch::skipsDeletedRows()
-{
-    QFETCH(bool, indexed);
-    QDataTable *table = makeTable(indexed);
-    QVERIFY(table->deleteRow(2));
-    QCOMPARE(table->locate(QStringLiteral("c_name"), QStringLiteral("Склад")), 4);
-    QCOMPARE(table->locate(QStringLiteral("id"), 3), -1);
-    QVERIFY(table->deleteRow(4));
-    QCOMPARE(table->locate(QStringLiteral("c_name"), QStringLiteral("Склад")), -1);
-}
-
 void tst_QDataTableSearch::matchesRecords_data()
 {
     QTest::addColumn<QVariant>("field");
@@ -194,15 +176,19 @@ void tst_QDataTableSearch::copiesRows()
 {
     QFETCH(bool, indexed);
     QDataTable *table = makeTable(indexed);
-    QVERIFY(table->deleteRow(4));
+    // A deleted row is never found, neither through an index nor by the scan:
+    // a data link that found it again and again would never end.
+    QVERIFY(table->deleteRow(2));
+    QCOMPARE(table->locate(QStringLiteral("c_name"), QStringLiteral("Склад")), 4);
+    QCOMPARE(table->locate(QStringLiteral("id"), 3), -1);
     QDataTable target(QStringLiteral("target"), nullptr);
     target.addColumn(QStringLiteral("other"), QVariant::Int, true);
     table->getRows(&target, QStringLiteral("c_name"), QStringLiteral("Склад"));
     QCOMPARE(target.columns().size(), 5);
     QCOMPARE(target.rowCount(), 1);
     QCOMPARE(target.getRowState(0), 1);
-    QCOMPARE(target.getField(QStringLiteral("id"), 0).toLongLong(), 3);
-    QCOMPARE(target.getModel()->item(0, 3)->data(OriginalValueRole).toLongLong(), 30);
+    QCOMPARE(target.getField(QStringLiteral("id"), 0).toLongLong(), 5);
+    QCOMPARE(target.getModel()->item(0, 3)->data(OriginalValueRole).toLongLong(), 50);
 
     table->getRows(&target, {"c_group", "c_name"}, {"A", "Цех 1"});
     QCOMPARE(target.rowCount(), 1);
@@ -213,25 +199,12 @@ void tst_QDataTableSearch::copiesRows()
     QCOMPARE(target.rowCount(), 4);
     table->getRows(nullptr, QStringLiteral("id"), 1);
 
-    // Rows with a null never turn up in a search for 0.
-    QDataTable tree(QStringLiteral("tree"), nullptr);
-    tree.addColumn(QStringLiteral("id_parent"), QVariant::LongLong, true);
-    tree.open();
-    for (const QVariant &parent : {QVariant(QVariant::LongLong), QVariant(Q_INT64_C(0)), QVariant(QVariant::LongLong)}) {
-        QSqlRecord record = tree.newRow(false);
-        record.setValue(0, parent);
-        tree.setRow(tree.lastRow(), record, true);
-    }
-    QCOMPARE(tree.locate(QStringLiteral("id_parent"), 0), 1);
-    tree.getRows(&target, QStringLiteral("id_parent"), 0);
-    QCOMPARE(target.rowCount(), 1);
-    tree.getRows(&target, QStringLiteral("id_parent"), QVariant());
-    QCOMPARE(target.rowCount(), 2);
-
     // An index declared after the rows came in still finds them.
     table->setKeyField(QStringLiteral("c_group"));
     table->getRows(&target, QStringLiteral("c_group"), QStringLiteral("A"));
     QCOMPARE(target.rowCount(), 2);
+    QVERIFY(table->deleteRow(4));
+    QCOMPARE(table->locate(QStringLiteral("c_name"), QStringLiteral("Склад")), -1);
 }
 
 // Filters on two columns combine with AND, the values of one filter with OR.
