@@ -12,16 +12,14 @@ class tst_QSqlConnection : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase_data();
     void init();
     void cleanup();
-    void bindsPositionally_data();
     void bindsPositionally();
-    void bindsByName_data();
     void bindsByName();
     void doesNothingBeforeConnect();
     void showsDatabaseErrorsOnlyWhenDebugging_data();
     void showsDatabaseErrorsOnlyWhenDebugging();
-    void shapesRecordsByColumns_data();
     void shapesRecordsByColumns();
 
 private:
@@ -57,15 +55,10 @@ QStringList tst_QSqlConnection::tracedLines() const
     return lines;
 }
 
-void tst_QSqlConnection::bindsPositionally_data()
-{
-    TestDatabases::addBackendRows();
-}
-
 // The cases of positional binding, each seen in the trace of what ran.
 void tst_QSqlConnection::bindsPositionally()
 {
-    QFETCH(QString, backend);
+    QFETCH_GLOBAL(QString, backend);
     TestConnection tc;
     OPEN_TEST_CONNECTION(tc, backend, false);
     QSqlConnection &c = tc.connection();
@@ -96,14 +89,9 @@ void tst_QSqlConnection::bindsPositionally()
                                          "SELECT :a , :b , :c"}));
 }
 
-void tst_QSqlConnection::bindsByName_data()
-{
-    TestDatabases::addBackendRows();
-}
-
 void tst_QSqlConnection::bindsByName()
 {
-    QFETCH(QString, backend);
+    QFETCH_GLOBAL(QString, backend);
     TestConnection tc;
     OPEN_TEST_CONNECTION(tc, backend, false);
     QSqlConnection &c = tc.connection();
@@ -176,16 +164,11 @@ void tst_QSqlConnection::showsDatabaseErrorsOnlyWhenDebugging()
     QCOMPARE(answerer.titles().contains(QStringLiteral("Database error")), boxShown);
 }
 
-void tst_QSqlConnection::shapesRecordsByColumns_data()
-{
-    TestDatabases::addBackendRows();
-}
-
 // The record gets exactly the listed columns: missing ones with their
 // default, values converted by the driver, unconvertible ones kept as they were.
 void tst_QSqlConnection::shapesRecordsByColumns()
 {
-    QFETCH(QString, backend);
+    QFETCH_GLOBAL(QString, backend);
     TestConnection tc;
     OPEN_TEST_CONNECTION(tc, backend, false);
     QSqlQuery query = tc.connection().execScript(
@@ -206,6 +189,12 @@ void tst_QSqlConnection::shapesRecordsByColumns()
     QCOMPARE(shaped.value(0), QVariant(QStringLiteral("default")));
     QCOMPARE(shaped.value(1), QVariant(true));
     QCOMPARE(shaped.value(2).toString(), QStringLiteral("abc"));
+}
+
+// Every test runs on each back end of the run.
+void tst_QSqlConnection::initTestCase_data()
+{
+    TestDatabases::addBackendRows();
 }
 
 QTEST_MAIN(tst_QSqlConnection)
