@@ -12,13 +12,12 @@ class tst_QDataTableSearch : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase_data();
     void locatesWithAndWithoutIndex_data();
     void locatesWithAndWithoutIndex();
-    void locatesAfterSortAndEdits_data();
     void locatesAfterSortAndEdits();
     void matchesRecords_data();
     void matchesRecords();
-    void copiesRows_data();
     void copiesRows();
     void filtersOnTwoColumns();
 
@@ -63,31 +62,26 @@ QDataTable *tst_QDataTableSearch::makeTable(bool indexed)
 
 void tst_QDataTableSearch::locatesWithAndWithoutIndex_data()
 {
-    QTest::addColumn<bool>("indexed");
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QVariantList>("values");
     QTest::addColumn<int>("row");
-    const QList<bool> both = {false, true};
-    for (const bool indexed : both) {
-        const QByteArray p = indexed ? "indexed: " : "scanned: ";
-        QTest::newRow(p + "by id") << indexed << QStringList{"id"} << QVariantList{Q_INT64_C(4)} << 3;
-        QTest::newRow(p + "int for a 64-bit column") << indexed << QStringList{"id"} << QVariantList{4} << 3;
-        QTest::newRow(p + "first of equal names") << indexed << QStringList{"c_name"} << QVariantList{"Склад"} << 2;
-        QTest::newRow(p + "two fields") << indexed << QStringList{"c_name", "id"} << QVariantList{"Склад", 5} << 4;
-        QTest::newRow(p + "no such value") << indexed << QStringList{"id"} << QVariantList{99} << -1;
-        QTest::newRow(p + "number against text") << indexed << QStringList{"c_tag"} << QVariantList{5} << 0;
-        QTest::newRow(p + "text against number") << indexed << QStringList{"n_code"} << QVariantList{"30"} << 2;
-        // Qt finds a null text equal to "": a search for one must not find the other.
-        QTest::newRow(p + "empty text, null held") << indexed << QStringList{"c_tag"} << QVariantList{""} << -1;
-        QTest::newRow(p + "null") << indexed << QStringList{"c_tag"} << QVariantList{QVariant()} << 4;
-        QTest::newRow(p + "unknown field") << indexed << QStringList{"nothing"} << QVariantList{1} << -1;
-        QTest::newRow(p + "unequal lists") << indexed << QStringList{"id", "c_name"} << QVariantList{1} << -1;
-    }
+    QTest::newRow("by id") << QStringList{"id"} << QVariantList{Q_INT64_C(4)} << 3;
+    QTest::newRow("int for a 64-bit column") << QStringList{"id"} << QVariantList{4} << 3;
+    QTest::newRow("first of equal names") << QStringList{"c_name"} << QVariantList{"Склад"} << 2;
+    QTest::newRow("two fields") << QStringList{"c_name", "id"} << QVariantList{"Склад", 5} << 4;
+    QTest::newRow("no such value") << QStringList{"id"} << QVariantList{99} << -1;
+    QTest::newRow("number against text") << QStringList{"c_tag"} << QVariantList{5} << 0;
+    QTest::newRow("text against number") << QStringList{"n_code"} << QVariantList{"30"} << 2;
+    // A null and an empty text are different values to a search.
+    QTest::newRow("empty text, null held") << QStringList{"c_tag"} << QVariantList{""} << -1;
+    QTest::newRow("null") << QStringList{"c_tag"} << QVariantList{QVariant()} << 4;
+    QTest::newRow("unknown field") << QStringList{"nothing"} << QVariantList{1} << -1;
+    QTest::newRow("unequal lists") << QStringList{"id", "c_name"} << QVariantList{1} << -1;
 }
 
 void tst_QDataTableSearch::locatesWithAndWithoutIndex()
 {
-    QFETCH(bool, indexed);
+    QFETCH_GLOBAL(bool, indexed);
     QFETCH(QStringList, names);
     QFETCH(QVariantList, values);
     QFETCH(int, row);
@@ -97,18 +91,11 @@ void tst_QDataTableSearch::locatesWithAndWithoutIndex()
         QCOMPARE(table->currentRow(), row);
 }
 
-void tst_QDataTableSearch::locatesAfterSortAndEdits_data()
-{
-    QTest::addColumn<bool>("indexed");
-    QTest::newRow("scanned") << false;
-    QTest::newRow("indexed") << true;
-}
-
 // Row numbers move under the indexes when the view sorts, rows go, or
 // values change; every search must still find the row that holds the value.
 void tst_QDataTableSearch::locatesAfterSortAndEdits()
 {
-    QFETCH(bool, indexed);
+    QFETCH_GLOBAL(bool, indexed);
     QDataTable *table = makeTable(indexed);
     QCOMPARE(table->locate(QStringLiteral("n_code"), 30), 2);
     table->getModel()->sort(0, Qt::DescendingOrder);
@@ -167,14 +154,9 @@ void tst_QDataTableSearch::matchesRecords()
     QVERIFY(QDataTable::match(record, {}, {}));
 }
 
-void tst_QDataTableSearch::copiesRows_data()
-{
-    locatesAfterSortAndEdits_data();
-}
-
 void tst_QDataTableSearch::copiesRows()
 {
-    QFETCH(bool, indexed);
+    QFETCH_GLOBAL(bool, indexed);
     QDataTable *table = makeTable(indexed);
     // A deleted row is never found, neither through an index nor by the scan:
     // a data link that found it again and again would never end.
@@ -210,7 +192,8 @@ void tst_QDataTableSearch::copiesRows()
 // Filters on two columns combine with AND, the values of one filter with OR.
 void tst_QDataTableSearch::filtersOnTwoColumns()
 {
-    QDataTable *table = makeTable(false);
+    QFETCH_GLOBAL(bool, indexed);
+    QDataTable *table = makeTable(indexed);
     table->setFilter(QStringLiteral("c_group"), QStringLiteral("A"), FilterKeep);
     QCOMPARE(table->visibleRowCount(), table->rowCount());
 
@@ -242,6 +225,14 @@ void tst_QDataTableSearch::filtersOnTwoColumns()
     for (int row = 0; row < table->rowCount(); ++row)
         QVERIFY(!view.isRowHidden(row));
     table->setView(nullptr);
+}
+
+// Every search runs through the indexes and by the scan.
+void tst_QDataTableSearch::initTestCase_data()
+{
+    QTest::addColumn<bool>("indexed");
+    QTest::newRow("scanned") << false;
+    QTest::newRow("indexed") << true;
 }
 
 QTEST_MAIN(tst_QDataTableSearch)
