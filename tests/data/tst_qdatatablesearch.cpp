@@ -181,6 +181,21 @@ void tst_QDataTableSearch::copiesRows()
     QCOMPARE(target.rowCount(), 4);
     table->getRows(nullptr, QStringLiteral("id"), 1);
 
+    // Rows with a null never turn up in a search for 0.
+    QDataTable tree(QStringLiteral("tree"), nullptr);
+    tree.addColumn(QStringLiteral("id_parent"), QVariant::LongLong, true);
+    tree.open();
+    for (const QVariant &parent : {QVariant(QVariant::LongLong), QVariant(Q_INT64_C(0)), QVariant(QVariant::LongLong)}) {
+        QSqlRecord record = tree.newRow(false);
+        record.setValue(0, parent);
+        tree.setRow(tree.lastRow(), record, true);
+    }
+    QCOMPARE(tree.locate(QStringLiteral("id_parent"), 0), 1);
+    tree.getRows(&target, QStringLiteral("id_parent"), 0);
+    QCOMPARE(target.rowCount(), 1);
+    tree.getRows(&target, QStringLiteral("id_parent"), QVariant());
+    QCOMPARE(target.rowCount(), 2);
+
     // An index declared after the rows came in still finds them.
     table->setKeyField(QStringLiteral("c_group"));
     table->getRows(&target, QStringLiteral("c_group"), QStringLiteral("A"));
