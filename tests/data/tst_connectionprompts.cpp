@@ -14,7 +14,6 @@ private slots:
     void init();
     void handlesConnectAnswers_data();
     void handlesConnectAnswers();
-    void reportsInternalErrorsOnConsole();
     void asksOnConsole_data();
     void asksOnConsole();
     void namesUserWhenNameQueryFails();
@@ -76,18 +75,6 @@ void tst_ConnectionPrompts::handlesConnectAnswers()
     for (int i = 0; i < answerer.titles().size(); ++i)
         shown << answerer.titles().at(i) + QLatin1Char('|') + answerer.texts().at(i);
     QCOMPARE(shown, boxes);
-}
-
-void tst_ConnectionPrompts::reportsInternalErrorsOnConsole()
-{
-    qputenv("FAKE_CONNECT_ANSWER", "INVALID");
-    QLibrary driver(QStringLiteral(FAKE_DRIVER_FILE));
-    QSqlConnection c(&driver);
-    MessageCatcher catcher;
-    // Cancelling the question is the only way to refuse without a console.
-    BoxAnswerer answerer(QMessageBox::Cancel);
-    QVERIFY(!c.Connect(QStringLiteral("prompts"), false));
-    QCOMPARE(answerer.titles(), QStringList{"Unknown database"});
 }
 
 void tst_ConnectionPrompts::asksOnConsole_data()

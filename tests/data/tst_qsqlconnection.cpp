@@ -12,18 +12,14 @@ class tst_QSqlConnection : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase_data();
     void init();
     void cleanup();
-    void bindsPositionally_data();
     void bindsPositionally();
-    void bindsByName_data();
     void bindsByName();
     void doesNothingBeforeConnect();
-    void reportsFailures_data();
-    void reportsFailures();
     void showsDatabaseErrorsOnlyWhenDebugging_data();
     void showsDatabaseErrorsOnlyWhenDebugging();
-    void shapesRecordsByColumns_data();
     void shapesRecordsByColumns();
 
 private:
@@ -59,15 +55,10 @@ QStringList tst_QSqlConnection::tracedLines() const
     return lines;
 }
 
-void tst_QSqlConnection::bindsPositionally_data()
-{
-    TestDatabases::addBackendRows();
-}
-
 // The cases of positional binding, each seen in the trace of what ran.
 void tst_QSqlConnection::bindsPositionally()
 {
-    QFETCH(QString, backend);
+    QFETCH_GLOBAL(QString, backend);
     TestConnection tc;
     OPEN_TEST_CONNECTION(tc, backend, false);
     QSqlConnection &c = tc.connection();
@@ -98,14 +89,9 @@ void tst_QSqlConnection::bindsPositionally()
                                          "SELECT :a , :b , :c"}));
 }
 
-void tst_QSqlConnection::bindsByName_data()
-{
-    TestDatabases::addBackendRows();
-}
-
 void tst_QSqlConnection::bindsByName()
 {
-    QFETCH(QString, backend);
+    QFETCH_GLOBAL(QString, backend);
     TestConnection tc;
     OPEN_TEST_CONNECTION(tc, backend, false);
     QSqlConnection &c = tc.connection();
@@ -130,53 +116,27 @@ void tst_QSqlConnection::bindsByName()
     QCOMPARE(tracedLines(), QStringList{expected});
     // Debug mode writes the final text to the log.
     QVERIFY(catcher.debugLines().contains(expected));
+
+    // A failing statement leaves a warning that names it.
+    const QString bad = QStringLiteral("SELECT * FROM no_such_table");
+    c.execScript(bad, QSqlRecord());
+    QVERIFY(catcher.warned(QStringLiteral("Error executing query: ") + bad + QLatin1Char('\n')));
+    // A database closed under the connection is opened again before the
+    // next statement, which then runs.
+    c.db.close();
+    QSqlQuery reopened = c.execScript(QStringLiteral("SELECT 7"), QSqlRecord());
+    QCOMPARE(reopened.value(0).toInt(), 7);
+    QVERIFY(catcher.warned(QStringLiteral("The connection to the database was lost")));
 }
 
 void tst_QSqlConnection::doesNothingBeforeConnect()
 {
     QLibrary driver(QStringLiteral(VARKOLIN_DRIVER_FILE));
     QSqlConnection c(&driver);
-    QSqlQuery byPosition = c.execScript(QStringLiteral("SELECT 1"), QList<QVariant>());
-    QSqlQuery byName = c.execScript(QStringLiteral("SELECT 1"), QSqlRecord());
-    QVERIFY(!byPosition.isActive());
-    QVERIFY(!byName.isActive());
+    QVERIFY(!c.execScript(QStringLiteral("SELECT 1"), QList<QVariant>()).isActive());
+    QVERIFY(!c.execScript(QStringLiteral("SELECT 1"), QSqlRecord()).isActive());
     QVERIFY(tracedLines().isEmpty());
     QVERIFY(!c.remakeConnection(nullptr, QStringLiteral("x")));
-}
-
-void tst_QSqlConnection::reportsFailures_data()
-{
-    TestDatabases::addBackendRows();
-}
-
-// A failing statement leaves a warning; a closed database is reopened.
-void tst_QSqlConnection::reportsFailures()
-{
-    QFETCH(QString, backend);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, backend, false);
-    QSqlConnection &c = tc.connection();
-    const QString bad = QStringLiteral("SELECT * FROM no_such_table");
-    {
-        MessageCatcher catcher;
-        c.execScript(bad, QList<QVariant>());
-        QVERIFY(catcher.warned(QStringLiteral("Error executing query: ")));
-    }
-    {
-        MessageCatcher catcher;
-        c.execScript(bad, QSqlRecord());
-        QVERIFY(catcher.warned(QStringLiteral("Error executing query: ") + bad + QLatin1Char('\n')));
-    }
-    // A database closed under the connection is opened again before the
-    // next statement, which then runs.
-    c.db.close();
-    {
-        MessageCatcher catcher;
-        QSqlQuery query = c.execScript(QStringLiteral("SELECT 7"), QSqlRecord());
-        QVERIFY(query.isActive());
-        QCOMPARE(query.value(0).toInt(), 7);
-        QVERIFY(catcher.warned(QStringLiteral("The connection to the database was lost")));
-    }
 }
 
 void tst_QSqlConnection::showsDatabaseErrorsOnlyWhenDebugging_data()
@@ -204,33 +164,24 @@ void tst_QSqlConnection::showsDatabaseErrorsOnlyWhenDebugging()
     QCOMPARE(answerer.titles().contains(QStringLiteral("Database error")), boxShown);
 }
 
-void tst_QSqlConnection::shapesRecordsByColumns_data()
-{
-    TestDatabases::addBackendRows();
-}
-
 // The record gets exactly the listed columns: missing ones with their
 // default, values converted by the driver, unconvertible ones kept as they were.
 void tst_QSqlConnection::shapesRecordsByColumns()
 {
-    QFETCH(QString, backend);
+    QFETCH_GLOBAL(QString, backend);
     TestConnection tc;
     OPEN_TEST_CONNECTION(tc, backend, false);
     QSqlQuery query = tc.connection().execScript(
             QStringLiteral("SELECT 1 AS b_flag, 'abc' AS n_count, 'x' AS c_extra"), QList<QVariant>());
     QVERIFY(query.isActive());
     infoList columns;
-    colInfo flag;
-    flag.fieldName = QStringLiteral("b_flag");
-    flag.dataType = QVariant::Bool;
-    colInfo count;
-    count.fieldName = QStringLiteral("n_count");
-    count.dataType = QVariant::LongLong;
-    colInfo missing;
-    missing.fieldName = QStringLiteral("c_missing");
-    missing.dataType = QVariant::String;
-    missing.defValue = QStringLiteral("default");
-    columns << missing << flag << count;
+    for (const auto &column : {std::make_pair("c_missing", QVariant::String), std::make_pair("b_flag", QVariant::Bool),
+                               std::make_pair("n_count", QVariant::LongLong)}) {
+        columns << colInfo();
+        columns.last().fieldName = QLatin1String(column.first);
+        columns.last().dataType = column.second;
+    }
+    columns.first().defValue = QStringLiteral("default");
 
     const QSqlRecord shaped = tc.connection().convert(query.record(), columns);
     QCOMPARE(shaped.count(), 3);
@@ -238,6 +189,12 @@ void tst_QSqlConnection::shapesRecordsByColumns()
     QCOMPARE(shaped.value(0), QVariant(QStringLiteral("default")));
     QCOMPARE(shaped.value(1), QVariant(true));
     QCOMPARE(shaped.value(2).toString(), QStringLiteral("abc"));
+}
+
+// Every test runs on each back end of the run.
+void tst_QSqlConnection::initTestCase_data()
+{
+    TestDatabases::addBackendRows();
 }
 
 QTEST_MAIN(tst_QSqlConnection)

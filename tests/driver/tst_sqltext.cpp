@@ -14,10 +14,8 @@ private slots:
     void bindsWholeTokensOutsideQuotes_data();
     void bindsWholeTokensOutsideQuotes();
     void neverRewritesBoundText();
-    void normalizesForTokenSplitting_data();
-    void normalizesForTokenSplitting();
-    void splitsStatements_data();
-    void splitsStatements();
+    void normalizesAndSplits_data();
+    void normalizesAndSplits();
     void writesLiterals_data();
     void writesLiterals();
     void convertsValues_data();
@@ -81,31 +79,20 @@ void tst_SqlText::neverRewritesBoundText()
     QCOMPARE(sql, QStringLiteral("UPDATE t SET a = 'x :b '' :id' , b = '--' WHERE id = 7"));
 }
 
-void tst_SqlText::normalizesForTokenSplitting_data()
-{
-    QTest::addColumn<QString>("sql");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("line breaks and tabs") << "SELECT a,\n\tb\r\nFROM t" << "SELECT a,  b  FROM t";
-    QTest::newRow("kept inside quotes") << "SELECT 'a\nb'\n" << "SELECT 'a\nb'";
-    QTest::newRow("line comment") << "SELECT a -- why\nFROM t" << "SELECT a   FROM t";
-    QTest::newRow("comment marker in text") << "SELECT '--x'" << "SELECT '--x'";
-    QTest::newRow("block comment") << "SELECT /* a\nb */ 1" << "SELECT   1";
-    QTest::newRow("parameter before semicolon") << "WHERE id = :id;" << "WHERE id = :id ;";
-    QTest::newRow("parameter before tab") << "WHERE id = :id\t;" << "WHERE id = :id ;";
-    QTest::newRow("semicolon after literal") << "SELECT 1;" << "SELECT 1;";
-}
-
-void tst_SqlText::normalizesForTokenSplitting()
-{
-    QFETCH(QString, sql);
-    QFETCH(QString, expected);
-    QCOMPARE(SqlText::normalize(sql), expected);
-}
-
-void tst_SqlText::splitsStatements_data()
+// Normalizing (a single expected text) readies a statement for token
+// splitting; splitting cuts a script into statements.
+void tst_SqlText::normalizesAndSplits_data()
 {
     QTest::addColumn<QString>("script");
     QTest::addColumn<QStringList>("expected");
+    QTest::newRow("normalize: line breaks and tabs") << "SELECT a,\n\tb\r\nFROM t" << QStringList{"SELECT a,  b  FROM t"};
+    QTest::newRow("normalize: kept inside quotes") << "SELECT 'a\nb'\n" << QStringList{"SELECT 'a\nb'"};
+    QTest::newRow("normalize: line comment") << "SELECT a -- why\nFROM t" << QStringList{"SELECT a   FROM t"};
+    QTest::newRow("normalize: comment marker in text") << "SELECT '--x'" << QStringList{"SELECT '--x'"};
+    QTest::newRow("normalize: block comment") << "SELECT /* a\nb */ 1" << QStringList{"SELECT   1"};
+    QTest::newRow("normalize: parameter before semicolon") << "WHERE id = :id;" << QStringList{"WHERE id = :id ;"};
+    QTest::newRow("normalize: parameter before tab") << "WHERE id = :id\t;" << QStringList{"WHERE id = :id ;"};
+    QTest::newRow("normalize: semicolon after literal") << "SELECT 1;" << QStringList{"SELECT 1;"};
     QTest::newRow("two") << "SELECT 1; SELECT 2;" << QStringList{"SELECT 1", "SELECT 2"};
     QTest::newRow("no final semicolon") << "SELECT 1;\nSELECT 2" << QStringList{"SELECT 1", "SELECT 2"};
     QTest::newRow("semicolon in string") << "INSERT INTO t VALUES ('a;b'); SELECT 2"
@@ -132,11 +119,14 @@ void tst_SqlText::splitsStatements_data()
     QTest::newRow("transaction words") << "BEGIN; SELECT 1; END;" << QStringList{"BEGIN", "SELECT 1", "END"};
 }
 
-void tst_SqlText::splitsStatements()
+void tst_SqlText::normalizesAndSplits()
 {
     QFETCH(QString, script);
     QFETCH(QStringList, expected);
-    QCOMPARE(SqlText::splitStatements(script), expected);
+    if (QByteArray(QTest::currentDataTag()).startsWith("normalize: "))
+        QCOMPARE(QStringList{SqlText::normalize(script)}, expected);
+    else
+        QCOMPARE(SqlText::splitStatements(script), expected);
 }
 
 void tst_SqlText::writesLiterals_data()
