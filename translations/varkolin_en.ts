@@ -128,6 +128,25 @@
     </message>
 </context>
 <context>
+    <name>QSqlConnection</name>
+    <message>
+        <source>no connection to the database</source>
+        <translation>no connection to the database</translation>
+    </message>
+    <message>
+        <source>the statement did not run</source>
+        <translation>the statement did not run</translation>
+    </message>
+    <message>
+        <source>a transaction is already open</source>
+        <translation>a transaction is already open</translation>
+    </message>
+    <message>
+        <source>no transaction is open</source>
+        <translation>no transaction is open</translation>
+    </message>
+</context>
+<context>
     <name>QUserInterfaceClass</name>
     <message>
         <source>Найти:</source>
