@@ -26,6 +26,20 @@ const int registeredTypes = [] {
 
 } // namespace
 
+QDataTable::OwnWrite::OwnWrite(QDataTable *table, Mode mode) : m_table(table), m_quiet(mode == Quiet)
+{
+    ++m_table->m_ownWrites;
+    if (m_quiet && m_table->m_quietWrites++ == 0)
+        m_table->m_blockedBefore = m_table->m_model->blockSignals(true);
+}
+
+QDataTable::OwnWrite::~OwnWrite()
+{
+    if (m_quiet && --m_table->m_quietWrites == 0)
+        m_table->m_model->blockSignals(m_table->m_blockedBefore);
+    --m_table->m_ownWrites;
+}
+
 QDataTable::QDataTable(const QString &name, QSqlConnection *connection, QObject *parent)
     : QObject(parent)
 {
@@ -45,6 +59,11 @@ QDataTable::QDataTable(const QString &name, QSqlConnection *connection, QObject 
         if (last < m_model->rowCount() - 1)
             forgetRowNumbers();
     });
+    // Rows removed past the table (through getModel) take their identities along.
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex &, int first, int last) { forgetRowIds(first, last); });
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_rowItems.clear(); });
+    connect(m_model, &QStandardItemModel::itemChanged, this, &QDataTable::onItemChanged);
 }
 
 QDataTable::~QDataTable() = default;
@@ -61,11 +80,19 @@ void QDataTable::setItemValue(QStandardItem *item, const QVariant &value, int ro
 
 void QDataTable::setConnection(QSqlConnection *connection)
 {
-    if (!connection)
-        return;
     m_connection = connection;
-    setScripts(m_selectKey, m_updateKey, m_insertKey, m_deleteKey, m_native);
-    m_db = &connection->db;
+    if (connection)
+        setScripts(m_selectKey, m_updateKey, m_insertKey, m_deleteKey, m_native);
+}
+
+QSqlConnection *QDataTable::connection() const
+{
+    return m_connection;
+}
+
+QSqlDatabase *QDataTable::database() const
+{
+    return m_connection ? &m_connection->db : nullptr;
 }
 
 void QDataTable::setScripts(QString aSelect, QString aUpdate, QString aInsert, QString aDelete, bool bNative)
@@ -155,7 +182,7 @@ void QDataTable::generateColumns(const QSqlRecord &record)
 
 void QDataTable::dropColumns()
 {
-    if (m_state != -2)
+    if (m_state != TableClosed)
         return;
     m_columns.clear();
     close();
@@ -185,21 +212,20 @@ void QDataTable::addSearchIndex(QString fld, idxType method)
 
 bool QDataTable::open(bool backGround, bool printQuery)
 {
-    if (m_state == -2) {
+    if (m_state == TableClosed) {
         if (fillTable(backGround, printQuery)) {
-            m_state = 0;
+            m_state = TableOpenWithData;
             m_currentRow = 0;
         } else {
             if (!m_columns.isEmpty())
                 installHeader();
-            m_state = -1;
+            m_state = TableOpenWithoutData;
         }
         for (const colInfo &column : qAsConst(m_columns)) {
             if (column.autoInc != 0)
                 m_autoIncrement.insert(column.fieldName, 0);
         }
     }
-    connectItemChanges();
     if (m_view)
         prepareView(m_view);
     return true;
@@ -216,14 +242,15 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
 {
     m_lastError.clear();
     resolveScripts();
-    if (m_selectText.isEmpty() || !m_connection || !m_db)
+    QSqlDatabase *db = database();
+    if (m_selectText.isEmpty() || !db)
         return false;
-    QSqlQuery query(*m_db);
+    QSqlQuery query(*db);
     // Rows are read once, in order, so SQLite need not keep them a second
     // time. Not so on PostgreSQL: there a forward-only result streams from
     // the server, and a display listener that runs a query of its own
     // while the rows load would cut it short.
-    query.setForwardOnly(m_db->driver() && m_db->driver()->dbmsType() == QSqlDriver::SQLite);
+    query.setForwardOnly(db->driver() && db->driver()->dbmsType() == QSqlDriver::SQLite);
     if (backGround)
         QCoreApplication::processEvents();
     m_connection->execScript(m_selectText, &query, m_selectParams, printQuery);
@@ -257,7 +284,7 @@ bool QDataTable::loadFailed(QSqlQuery &query)
     m_lastError = query.lastError().text().trimmed();
     // A statement on a closed database fails without a word.
     if (m_lastError.isEmpty())
-        m_lastError = m_connection->isConnected() && m_db->isOpen()
+        m_lastError = m_connection && m_connection->isConnected() && m_connection->db.isOpen()
                 ? QStringLiteral("the select gave no result set")
                 : QStringLiteral("no connection to the database");
     query.finish();
@@ -294,7 +321,7 @@ int QDataTable::appendFilledRow(QSqlRecord &record, int state)
             writeCell(row, i, field, {items.at(i), items.first(), true}, record, true, state);
     }
     items.first()->setData(0, LockRole);
-    m_model->appendRow(items);
+    m_model->appendRow(stampRow(items));
     setRowState(row, state);
     m_modified = true;
     return row;
@@ -302,7 +329,7 @@ int QDataTable::appendFilledRow(QSqlRecord &record, int state)
 
 bool QDataTable::loadRows(QSqlQuery &query, bool backGround)
 {
-    while (query.isValid()) {
+    while (query.isValid() && m_connection) {
         QSqlRecord shaped = m_connection->convert(query.record(), m_columns);
         if (!shaped.isEmpty()) {
             appendFilledRow(shaped, RowUnchanged);
@@ -317,9 +344,36 @@ bool QDataTable::loadRows(QSqlQuery &query, bool backGround)
     return !query.lastError().isValid();
 }
 
+// Gives the row about to join the model its identity.
+QList<QStandardItem *> QDataTable::stampRow(QList<QStandardItem *> items)
+{
+    if (!items.isEmpty()) {
+        items.first()->setData(++m_lastRowId, RowIdRole);
+        m_rowItems.insert(m_lastRowId, items.first());
+    }
+    return items;
+}
+
+// The identities go first, so that no freed item is ever looked up by one.
+void QDataTable::removeModelRows(int first, int count)
+{
+    forgetRowIds(first, first + count - 1);
+    m_model->removeRows(first, count);
+}
+
+void QDataTable::forgetRowIds(int first, int last)
+{
+    if (first <= 0 && last >= m_model->rowCount() - 1) {
+        m_rowItems.clear();
+        return;
+    }
+    for (int row = first; row <= last; ++row)
+        m_rowItems.remove(rowId(row));
+}
+
 void QDataTable::clear()
 {
-    m_model->removeRows(0, m_model->rowCount());
+    removeModelRows(0, m_model->rowCount());
     m_pendingInsert.clear();
     m_pendingUpdate.clear();
     m_pendingDelete.clear();
@@ -327,9 +381,8 @@ void QDataTable::clear()
 
 void QDataTable::close()
 {
-    disconnectItemChanges();
     clear();
-    m_state = -2;
+    m_state = TableClosed;
     m_autoIncrement.clear();
     m_modified = false;
     m_currentRow = -1;
@@ -343,17 +396,6 @@ void QDataTable::close()
     m_hiddenRows = 0;
 }
 
-void QDataTable::connectItemChanges()
-{
-    connect(m_model, &QStandardItemModel::itemChanged, this, &QDataTable::onItemChanged,
-            Qt::UniqueConnection);
-}
-
-void QDataTable::disconnectItemChanges()
-{
-    disconnect(m_model, &QStandardItemModel::itemChanged, this, nullptr);
-}
-
 QList<QStandardItem *> QDataTable::rowItems(int row, bool create)
 {
     QList<QStandardItem *> items;
@@ -361,7 +403,7 @@ QList<QStandardItem *> QDataTable::rowItems(int row, bool create)
         QStandardItem *item = m_model->item(row, i);
         if (!item && create) {
             item = new QStandardItem;
-            m_model->setItem(row, i, item);
+            m_model->setItem(row, i, i == 0 ? stampRow({item}).first() : item);
         }
         items.append(item);
     }
@@ -380,7 +422,7 @@ bool QDataTable::setRow(int row, QSqlRecord record, bool bFill)
     {
         // One notice for the whole row instead of one per cell and role;
         // a row write touches up to eight roles of every cell.
-        const QSignalBlocker blocker(m_model);
+        const OwnWrite quiet(this, OwnWrite::Quiet);
         const int state = getRowState(row);
         for (int i = 0; i < m_columns.size(); ++i) {
             const int field = record.indexOf(m_columns.at(i).fieldName);
@@ -399,7 +441,7 @@ bool QDataTable::setRow(int row, QSqlRecord record, bool bFill)
 void QDataTable::writeCell(int row, int column, int field, const Cell &cell, QSqlRecord &record,
                            bool bFill, int state)
 {
-    CellWrite guard(this);
+    const OwnWrite own(this);
     const colInfo &info = m_columns.at(column);
     QStandardItem *item = cell.item;
     QVariant value = record.value(field);
@@ -486,56 +528,63 @@ int QDataTable::getLock(int row) const
 
 bool QDataTable::setLock(int row, lockState lock)
 {
-    const QSignalBlocker blocker(m_model);
+    const OwnWrite quiet(this, OwnWrite::Quiet);
     return m_model->setData(m_model->index(row, 0), lock, LockRole);
 }
 
 qlonglong QDataTable::rowId(int row) const
 {
-    return objToVar(row >= 0 ? m_model->item(row, 0) : nullptr).toLongLong();
+    const QStandardItem *first = row >= 0 ? m_model->item(row, 0) : nullptr;
+    return first ? first->data(RowIdRole).toLongLong() : 0;
 }
 
 int QDataTable::rowOf(qlonglong id) const
 {
-    auto *item = static_cast<QStandardItem *>(varToObj(id));
+    const QStandardItem *item = m_rowItems.value(id);
     return item ? m_model->indexFromItem(item).row() : -1;
 }
 
 bool QDataTable::setRowState(int row, rowState state)
 {
-    m_model->blockSignals(true);
-    const bool written = m_model->setData(m_model->index(row, 0), state, RowStateRole);
-    if (written) {
-        const qlonglong id = rowId(row);
-        switch (state) {
-        case RowNew:
-            m_pendingDelete.remove(id);
-            m_pendingUpdate.remove(id);
-            m_pendingInsert.add(id);
-            break;
-        case RowUnchanged:
-            m_pendingUpdate.remove(id);
-            m_pendingDelete.remove(id);
-            m_pendingInsert.remove(id);
-            break;
-        case RowModified:
-            m_pendingInsert.remove(id);
-            m_pendingDelete.remove(id);
-            m_pendingUpdate.add(id);
-            break;
-        case RowDeleted:
-            m_pendingDelete.add(id);
-            // Written again so that the display callback sees the deleted state.
-            setRow(row, getRecord(row, false), false);
-            break;
-        default:
-            break;
-        }
+    bool written = false;
+    {
+        const OwnWrite quiet(this, OwnWrite::Quiet);
+        written = m_model->setData(m_model->index(row, 0), state, RowStateRole);
+        if (written)
+            keepPendingLists(row, state);
     }
-    m_model->blockSignals(false);
     if (written && state == RowDeleted)
         refreshRow(row);
     return written;
+}
+
+void QDataTable::keepPendingLists(int row, rowState state)
+{
+    const qlonglong id = rowId(row);
+    switch (state) {
+    case RowNew:
+        m_pendingDelete.remove(id);
+        m_pendingUpdate.remove(id);
+        m_pendingInsert.add(id);
+        break;
+    case RowUnchanged:
+        m_pendingUpdate.remove(id);
+        m_pendingDelete.remove(id);
+        m_pendingInsert.remove(id);
+        break;
+    case RowModified:
+        m_pendingInsert.remove(id);
+        m_pendingDelete.remove(id);
+        m_pendingUpdate.add(id);
+        break;
+    case RowDeleted:
+        m_pendingDelete.add(id);
+        // Written again so that the display callback sees the deleted state.
+        setRow(row, getRecord(row, false), false);
+        break;
+    default:
+        break;
+    }
 }
 
 // Writes made with the model's signals blocked reach no view; this tells
@@ -543,7 +592,7 @@ bool QDataTable::setRowState(int row, rowState state)
 // itemChanged for each cell, which is no edit either.
 void QDataTable::refreshRow(int row)
 {
-    CellWrite guard(this);
+    const OwnWrite own(this);
     if (row >= 0 && row < m_model->rowCount() && m_model->columnCount() > 0)
         emit m_model->dataChanged(m_model->index(row, 0), m_model->index(row, m_model->columnCount() - 1));
 }
@@ -555,7 +604,7 @@ QSqlRecord QDataTable::getRecord(int row, bool bSkipDeleted) const
     const int state = getRowState(row);
     if (bSkipDeleted && state == RowDeleted)
         return QSqlRecord();
-    if (state != RowNew && m_state == -1)
+    if (state != RowNew && m_state == TableOpenWithoutData)
         return QSqlRecord();
     QSqlRecord record;
     for (int i = 0; i < m_columns.size(); ++i) {
@@ -570,7 +619,7 @@ QSqlRecord QDataTable::getRecord(int row, bool bSkipDeleted) const
 
 QVariant QDataTable::getField(QString fldName, int rowNum)
 {
-    if (m_state == -2 || m_model->rowCount() == 0)
+    if (m_state == TableClosed || m_model->rowCount() == 0)
         return QVariant();
     const QSqlRecord record = getRecord(rowNum < 0 ? int(m_currentRow) : rowNum, false);
     const int index = record.indexOf(fldName);
@@ -608,7 +657,7 @@ int QDataTable::lastRow()
 
 bool QDataTable::first()
 {
-    if (m_state == -2)
+    if (m_state == TableClosed)
         return false;
     m_currentRow = 0;
     return true;
@@ -616,7 +665,7 @@ bool QDataTable::first()
 
 bool QDataTable::last()
 {
-    if (m_state == -2)
+    if (m_state == TableClosed)
         return false;
     m_currentRow = m_model->rowCount() - 1;
     return true;
@@ -624,7 +673,7 @@ bool QDataTable::last()
 
 bool QDataTable::next()
 {
-    if (m_state == -2 || m_currentRow + 1 >= m_model->rowCount())
+    if (m_state == TableClosed || m_currentRow + 1 >= m_model->rowCount())
         return false;
     ++m_currentRow;
     return true;
@@ -632,7 +681,7 @@ bool QDataTable::next()
 
 bool QDataTable::prev()
 {
-    if (m_state == -2 || m_currentRow <= 0)
+    if (m_state == TableClosed || m_currentRow <= 0)
         return false;
     --m_currentRow;
     return true;

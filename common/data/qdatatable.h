@@ -12,6 +12,7 @@
 #include <QMultiHash>
 #include <QMultiMap>
 #include <QObject>
+#include <QPointer>
 #include <QSqlDatabase>
 #include <QSqlRecord>
 #include <QStringList>
@@ -39,6 +40,10 @@ enum : idxType { IndexHash = 2 };
 // Kind of a filter: 0 keeps the matching rows, anything else hides them.
 typedef int filterType;
 enum : filterType { FilterKeep = 0, FilterHide = 1 };
+
+// State of a table (getTableState): closed, open with nothing loaded (rows
+// are readable only while new), or open with the loaded rows.
+enum TableState : int { TableClosed = -2, TableOpenWithoutData = -1, TableOpenWithData = 0 };
 
 // Column flag bits.
 enum ColumnFlag {
@@ -86,9 +91,9 @@ public:
     QDataTable(const QString &name, QSqlConnection *connection, QObject *parent = nullptr);
     ~QDataTable() override;
 
-    // Takes the connection and resolves the scripts again; nothing for null.
+    // Takes the connection and resolves the scripts again; null lets go of it.
     void setConnection(QSqlConnection *connection);
-    QSqlConnection *connection() const { return m_connection; }
+    QSqlConnection *connection() const;
     // Columns from the record's fields; nothing when the table has columns.
     void generateColumns(const QSqlRecord &record);
     const infoList &columns() const { return m_columns; }
@@ -214,7 +219,7 @@ private:
         QMap<QString, int> autoIncrement;
         bool modified = false;
         qint64 currentRow = -1;
-        int state = -2;
+        int state = TableClosed;
         int viewRow = -1;
         ~Snapshot();
     };
@@ -225,18 +230,35 @@ private:
 
 private:
     // Everything the table writes into its own cells happens inside this
-    // guard, so that onItemChanged can tell those writes from edits.
-    struct CellWrite
+    // guard, so that onItemChanged can tell those writes from edits. A quiet
+    // one also keeps the model's signals from the views. Guards nest: only
+    // the outermost quiet one gives the signals back, as the caller had them.
+    class OwnWrite
     {
-        explicit CellWrite(QDataTable *table) : m_table(table) { ++m_table->m_ownWrites; }
-        ~CellWrite() { --m_table->m_ownWrites; }
+    public:
+        enum Mode { Heard, Quiet };
+        explicit OwnWrite(QDataTable *table, Mode mode = Heard);
+        ~OwnWrite();
+        OwnWrite(const OwnWrite &) = delete;
+        OwnWrite &operator=(const OwnWrite &) = delete;
+
+    private:
         QDataTable *m_table;
+        bool m_quiet;
     };
+
+    // A row's identity, under this role of its first item.
+    static constexpr int RowIdRole = Qt::UserRole + 5;
+    QSqlRecord newRecord();
+    // The connection's database; null without a connection.
+    QSqlDatabase *database() const;
+    void forgetRowIds(int first, int last);
 
     void resolveScripts();
     void installHeader();
-    void connectItemChanges();
-    void disconnectItemChanges();
+    QList<QStandardItem *> stampRow(QList<QStandardItem *> items);
+    void removeModelRows(int first, int count);
+    void keepPendingLists(int row, rowState state);
     // False when reading stopped at an error rather than at the end.
     bool loadRows(QSqlQuery &query, bool backGround);
     // Keeps the reason of a failed load; always false.
@@ -299,9 +321,10 @@ private:
     QString m_updateText;
     QString m_insertText;
     QString m_deleteText;
-    QSqlConnection *m_connection = nullptr;
+    // The host owns the connection and may delete it before the table.
+    QPointer<QSqlConnection> m_connection;
     QStandardItemModel *m_model = nullptr;
-    int m_state = -2;
+    int m_state = TableClosed;
     PendingList m_pendingInsert;
     PendingList m_pendingUpdate;
     PendingList m_pendingDelete;
@@ -315,7 +338,6 @@ private:
     QString m_insertKey;
     QString m_deleteKey;
     bool m_native = false;
-    QSqlDatabase *m_db = nullptr;
     QString m_keyField;
     QHash<QString, QMultiHash<QString, qlonglong>> m_hashIndexes;
     QMap<QString, idxType> m_indexKinds;
@@ -327,6 +349,12 @@ private:
     QShortcut *m_debugShortcut = nullptr;
     // Writes made by the table itself are not edits (see onItemChanged).
     int m_ownWrites = 0;
+    int m_quietWrites = 0;
+    bool m_blockedBefore = false;
+    // Row identities: a counter, never an address that a freed row's
+    // successor could get again. Given when first asked for (see rowId).
+    mutable qlonglong m_lastRowId = 0;
+    mutable QHash<qlonglong, QStandardItem *> m_rowItems;
     QString m_lastError;
     QHash<int, ScanIndex> m_scanIndexes;
     // Rows moved (sorted, removed): the hash indexes' row numbers are rebuilt before use.

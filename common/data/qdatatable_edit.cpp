@@ -16,16 +16,28 @@
 
 QSqlRecord QDataTable::newRow(bool bFill)
 {
-    if (m_state == -2)
+    if (m_state == TableClosed)
         return QSqlRecord();
     const int row = m_model->rowCount();
     QList<QStandardItem *> items;
     for (int i = 0; i < qMax(1, m_columns.size()); ++i)
         items.append(new QStandardItem);
-    m_model->appendRow(items);
+    m_model->appendRow(stampRow(items));
     setRowState(row, RowNew);
+    const QSqlRecord record = newRecord();
+    if (bFill) {
+        const OwnWrite quiet(this, OwnWrite::Quiet);
+        setRow(row, record, false);
+    }
+    refreshRow(row);
+    m_state = TableOpenWithData;
+    m_currentRow = row;
+    return record;
+}
 
-    m_model->blockSignals(true);
+// A new row's values: defaults, and the automatic counters moved on.
+QSqlRecord QDataTable::newRecord()
+{
     QSqlRecord record;
     for (const colInfo &column : qAsConst(m_columns)) {
         QSqlField field(column.fieldName, QVariant::Type(column.dataType));
@@ -40,12 +52,6 @@ QSqlRecord QDataTable::newRow(bool bFill)
         }
         record.append(field);
     }
-    if (bFill)
-        setRow(row, record, false);
-    m_model->blockSignals(false);
-    refreshRow(row);
-    m_state = 0;
-    m_currentRow = row;
     return record;
 }
 
@@ -56,7 +62,7 @@ bool QDataTable::addRow()
 
 bool QDataTable::setField(QString fldName, QVariant fldData)
 {
-    if (m_state == -2 || !m_columns.contains(fldName))
+    if (m_state == TableClosed || !m_columns.contains(fldName))
         return false;
     QSqlRecord record = getRecord(int(m_currentRow), true);
     if (record.isEmpty())
@@ -68,7 +74,7 @@ bool QDataTable::setField(QString fldName, QVariant fldData)
 
 bool QDataTable::setNull(QString fldName)
 {
-    if (m_state == -2 || !m_columns.contains(fldName))
+    if (m_state == TableClosed || !m_columns.contains(fldName))
         return false;
     QSqlRecord record = getRecord(int(m_currentRow), true);
     if (record.isEmpty())
@@ -80,19 +86,20 @@ bool QDataTable::setNull(QString fldName)
 
 bool QDataTable::deleteRow(int row)
 {
-    if (m_state != 0 || row < 0 || row >= m_model->rowCount())
+    if (m_state != TableOpenWithData || row < 0 || row >= m_model->rowCount())
         return false;
-    m_model->blockSignals(true);
-    setRowState(row, RowDeleted);
-    setRow(row, getRecord(row, false), false);
-    m_model->blockSignals(false);
+    {
+        const OwnWrite quiet(this, OwnWrite::Quiet);
+        setRowState(row, RowDeleted);
+        setRow(row, getRecord(row, false), false);
+    }
     refreshRow(row);
     return true;
 }
 
 bool QDataTable::killRow(int row)
 {
-    if (m_state != 0)
+    if (m_state != TableOpenWithData)
         return false;
     if (row < 0 || row >= m_model->rowCount())
         return true;
@@ -106,7 +113,7 @@ void QDataTable::removeRowAt(int row)
 {
     unindexRow(row, getRecord(row, false));
     forgetRow(rowId(row));
-    m_model->removeRows(row, 1);
+    removeModelRows(row, 1);
 }
 
 void QDataTable::unindexRow(int row, const QSqlRecord &record)
@@ -154,7 +161,7 @@ void QDataTable::resetOriginalData(int row, bool bKeepValues)
 {
     if (row < 0 || row >= m_model->rowCount())
         return;
-    CellWrite guard(this);
+    const OwnWrite own(this);
     // Values change behind the indexes' back; they are rebuilt before use.
     forgetRowNumbers();
     setRowState(row, RowUnchanged);
@@ -186,16 +193,16 @@ bool QDataTable::commit(bool backGround)
 {
     const bool pending = !m_pendingDelete.isEmpty() || !m_pendingInsert.isEmpty() || !m_pendingUpdate.isEmpty();
     m_lastError.clear();
-    if (pending && (!m_connection || !m_db)) {
+    if (pending && !database()) {
         m_lastError = QStringLiteral("Connection not defined");
         qWarning() << "Connection not defined";
         return false;
     }
-    disconnectItemChanges();
+    // The server's rows written back are not edits.
+    const OwnWrite own(this);
     resolveScripts();
     if (!deletePass(backGround) || !insertPass(backGround) || !updatePass(backGround))
         return false;
-    connectItemChanges();
     m_modified = false;
     return true;
 }
@@ -203,9 +210,9 @@ bool QDataTable::commit(bool backGround)
 bool QDataTable::failCommit(QSqlQuery &query)
 {
     if (m_lastError.isEmpty())
-        m_lastError = m_connection->failureText(query);
+        m_lastError = m_connection ? m_connection->failureText(query)
+                                   : QStringLiteral("no connection to the database");
     query.finish();
-    connectItemChanges();
     return false;
 }
 
@@ -234,8 +241,13 @@ bool QDataTable::runPass(PendingList &list, const QString &script, const char *p
             forgetRow(id);
             continue;
         }
+        // The event loop (backGround) may have run the connection's deletion.
+        if (!database()) {
+            m_lastError = QStringLiteral("Connection not defined");
+            return false;
+        }
         const QSqlRecord record = getRecord(row, false);
-        QSqlQuery query(*m_db);
+        QSqlQuery query(*database());
         m_connection->execScript(script, &query, record, false);
         // A statement that never ran (a closed database) leaves no error
         // text behind: only an active query has run.
@@ -327,7 +339,7 @@ bool QDataTable::updatePass(bool backGround)
 
 bool QDataTable::rollback()
 {
-    disconnectItemChanges();
+    const OwnWrite own(this);
     const QList<qlonglong> inserted = m_pendingInsert.toList();
     for (const qlonglong id : inserted) {
         const int row = rowOf(id);
@@ -346,7 +358,6 @@ bool QDataTable::rollback()
     for (const qlonglong id : deleted)
         resetOriginalData(rowOf(id), false);
     m_pendingDelete.clear();
-    connectItemChanges();
     m_modified = false;
     return true;
 }
@@ -390,8 +401,8 @@ std::shared_ptr<QDataTable::Snapshot> QDataTable::saveSnapshot() const
 
 void QDataTable::restoreSnapshot(const Snapshot &snapshot)
 {
-    CellWrite guard(this);
-    m_model->removeRows(0, m_model->rowCount());
+    const OwnWrite own(this);
+    removeModelRows(0, m_model->rowCount());
     m_pendingInsert.clear();
     m_pendingUpdate.clear();
     m_pendingDelete.clear();
@@ -399,6 +410,11 @@ void QDataTable::restoreSnapshot(const Snapshot &snapshot)
         QList<QStandardItem *> items;
         for (const QStandardItem *item : row)
             items.append(item->clone());
+        // The copy keeps the row's identity, so that what callers hold
+        // still names the same row.
+        const qlonglong id = items.isEmpty() ? 0 : items.first()->data(RowIdRole).toLongLong();
+        if (id != 0)
+            m_rowItems.insert(id, items.first());
         m_model->appendRow(items);
     }
     for (const int row : snapshot.pendingInsert)

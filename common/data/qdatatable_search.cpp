@@ -246,7 +246,7 @@ int QDataTable::locate(const QString &fldName, const QVariant &fldValue)
 
 int QDataTable::locate(const QStringList &fldNames, const QList<QVariant> &fldValues)
 {
-    if (fldNames.size() != fldValues.size() || m_state == -2)
+    if (fldNames.size() != fldValues.size() || m_state == TableClosed)
         return -1;
     QVector<int> columns;
     for (const QString &name : fldNames) {
@@ -316,7 +316,7 @@ void QDataTable::appendCopy(QSqlRecord record)
             m_autoIncrement.insert(column.fieldName, m_autoIncrement.value(column.fieldName, 0) + column.autoInc);
     }
     m_currentRow = appendFilledRow(record, RowNew);
-    m_state = 0;
+    m_state = TableOpenWithData;
 }
 
 bool QDataTable::append(QString fldName, QVariant fldValue, bool overwrite)
@@ -338,14 +338,14 @@ bool QDataTable::append(QStringList fldNames, QVariantList fldValues, bool overw
         setSelectParam(fldNames.at(i), fldValues.at(i));
         m_loadedValues.insert(fldNames.at(i), fldValues.at(i));
     }
-    if (m_state == -2)
+    if (m_state == TableClosed)
         return open(false, false);
     resolveScripts();
     if (m_selectText.isEmpty())
         return true;
-    if (!m_connection || !m_db)
+    if (!database())
         return false;
-    QSqlQuery query(*m_db);
+    QSqlQuery query(*database());
     m_connection->execScript(m_selectText, &query, m_selectParams, false);
     if (!query.isActive()) {
         // A select that did not run loaded nothing: the values must not count
@@ -362,7 +362,7 @@ bool QDataTable::append(QStringList fldNames, QVariantList fldValues, bool overw
 bool QDataTable::mergeRows(QSqlQuery &query)
 {
     do {
-        if (!query.isValid())
+        if (!query.isValid() || !m_connection)
             return false;
         const QSqlRecord shaped = m_connection->convert(query.record(), m_columns);
         if (!shaped.isEmpty()) {
@@ -372,7 +372,7 @@ bool QDataTable::mergeRows(QSqlQuery &query)
                 QList<QStandardItem *> items;
                 for (int i = 0; i < m_columns.size(); ++i)
                     items.append(new QStandardItem);
-                m_model->appendRow(items);
+                m_model->appendRow(stampRow(items));
             }
             setRow(row, shaped, true);
         }
