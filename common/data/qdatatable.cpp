@@ -1,6 +1,7 @@
 #include "qdatatable.h"
 #include "hostcontract.h"
 #include "qsqlconnection.h"
+#include "rowindex.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -49,15 +50,16 @@ QDataTable::QDataTable(const QString &name, QSqlConnection *connection, QObject 
     m_model = new QStandardItemModel(0, 0, this);
     m_model->setObjectName(name + QStringLiteral("_data_"));
     m_model->setSortRole(CurrentValueRole);
+    m_index = std::make_unique<RowIndex>(*m_model, m_columns);
     // Row numbers held by the indexes go stale when rows move or go.
-    const auto forget = [this] { forgetRowNumbers(); };
+    const auto forget = [this] { m_index->forgetRowNumbers(); };
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, forget);
     connect(m_model, &QAbstractItemModel::rowsMoved, this, forget);
     connect(m_model, &QAbstractItemModel::layoutChanged, this, forget);
     connect(m_model, &QAbstractItemModel::modelReset, this, forget);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &, int, int last) {
         if (last < m_model->rowCount() - 1)
-            forgetRowNumbers();
+            m_index->forgetRowNumbers();
     });
     // Rows removed past the table (through getModel) take their identities along.
     connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
@@ -187,27 +189,18 @@ void QDataTable::dropColumns()
     m_columns.clear();
     close();
     m_model->clear();
-    m_indexKinds.clear();
-    m_hashIndexes.clear();
+    m_index->dropKinds();
 }
 
 void QDataTable::setKeyField(QString aField)
 {
     m_keyField = aField;
-    if (!m_indexKinds.contains(aField))
-        addSearchIndex(aField, IndexHash);
+    addSearchIndex(aField, IndexHash);
 }
 
 void QDataTable::addSearchIndex(QString fld, idxType method)
 {
-    if (m_indexKinds.contains(fld))
-        return;
-    m_indexKinds.insert(fld, method);
-    if (method == IndexHash) {
-        m_hashIndexes.insert(fld, QMultiHash<QString, qlonglong>());
-        // Rows already loaded are indexed before the index is first used.
-        m_hashIndexesStale = m_hashIndexesStale || m_model->rowCount() > 0;
-    }
+    m_index->addKind(fld, method);
 }
 
 bool QDataTable::open(bool backGround, bool printQuery)
@@ -386,11 +379,7 @@ void QDataTable::close()
     m_autoIncrement.clear();
     m_modified = false;
     m_currentRow = -1;
-    for (auto it = m_hashIndexes.begin(); it != m_hashIndexes.end(); ++it)
-        it.value().clear();
-    m_textIndexes.clear();
-    m_scanIndexes.clear();
-    m_hashIndexesStale = false;
+    m_index->clear();
     m_filters.clear();
     m_loadedValues.clear();
     m_hiddenRows = 0;
@@ -466,12 +455,10 @@ void QDataTable::writeCell(int row, int column, int field, const Cell &cell, QSq
         emit getDispInfo(column, &value, &display, &record, state);
     storeDisplay(item, display, cell.fresh);
 
-    if (!m_scanIndexes.isEmpty())
-        updateScanIndex(column, row, previous, value);
-    if (m_indexKinds.value(info.fieldName, 0) == IndexHash)
-        indexHashed(row, info, previous, hadPrevious, record.value(field));
+    // The listener may have changed its copy of the value; the cell holds the record's.
+    m_index->valueWritten(row, column, previous, hadPrevious, record.value(field));
     if ((info.flags & ColumnTextIndex) && state != RowDeleted)
-        indexDisplayText(column, cell.first, previousText, hadPrevious, display.text);
+        m_index->textWritten(column, cell.first, previousText, hadPrevious, display.text);
 }
 
 // A fresh cell already holds the default foreground and font and nothing
@@ -492,26 +479,6 @@ void QDataTable::storeDisplay(QStandardItem *item, const cellData &cell, bool fr
         item->setData(cell.font, Qt::FontRole);
     if (!cell.toolTip.isEmpty())
         item->setData(cell.toolTip, Qt::ToolTipRole);
-}
-
-// The previous entry goes whatever the row's state: a stale entry would make
-// index users that trust their candidates find rows that no longer match.
-void QDataTable::indexHashed(int row, const colInfo &column, const QVariant &previous, bool hadPrevious,
-                             const QVariant &value)
-{
-    QMultiHash<QString, qlonglong> &index = m_hashIndexes[column.fieldName];
-    if (hadPrevious)
-        index.remove(previous.toString(), row);
-    index.insert(value.toString(), row);
-}
-
-void QDataTable::indexDisplayText(int column, QStandardItem *first, const QString &previousText,
-                                  bool hadPrevious, const QString &text)
-{
-    QMultiHash<QString, QStandardItem *> &index = m_textIndexes[column];
-    if (hadPrevious)
-        index.remove(previousText, first);
-    index.insert(text, first);
 }
 
 int QDataTable::getRowState(int row) const
@@ -628,7 +595,7 @@ QVariant QDataTable::getField(QString fldName, int rowNum)
 
 QStringList QDataTable::getValuesList(int column) const
 {
-    return m_textIndexes.value(column).uniqueKeys();
+    return m_index->texts(column);
 }
 
 QStringList QDataTable::getValuesList(const QString &fldName) const

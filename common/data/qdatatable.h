@@ -25,6 +25,7 @@
 class QShortcut;
 class QSqlConnection;
 class QSqlQuery;
+class RowIndex;
 class QStandardItem;
 class QStandardItemModel;
 class QTableView;
@@ -226,7 +227,6 @@ private:
     std::shared_ptr<Snapshot> saveSnapshot() const;
     void restoreSnapshot(const Snapshot &snapshot);
     QVector<int> rowsOf(const PendingList &list) const;
-    void rebuildTextIndexes();
 
 private:
     // Everything the table writes into its own cells happens inside this
@@ -278,11 +278,6 @@ private:
     void writeCell(int row, int column, int field, const Cell &cell, QSqlRecord &record, bool bFill, int state);
     void refreshRow(int row);
     static void setItemValue(QStandardItem *item, const QVariant &value, int role);
-    void indexHashed(int row, const colInfo &column, const QVariant &previous, bool hadPrevious,
-                     const QVariant &value);
-    void indexDisplayText(int column, QStandardItem *first, const QString &previousText,
-                          bool hadPrevious, const QString &text);
-    void unindexRow(int row, const QSqlRecord &record);
     void forgetRow(qlonglong id);
     void removeRowAt(int row);
     void storeDisplay(QStandardItem *item, const cellData &cell, bool fresh = false);
@@ -293,23 +288,10 @@ private:
     bool updatePass(bool backGround);
     bool failCommit(QSqlQuery &query);
 
-    // Rows of one column by value key, for searches on fields without an index.
-    struct ScanIndex
-    {
-        int valueClass = 0;
-        QHash<QString, QVector<int>> rows;
-    };
     int columnOf(const QString &fldName) const;
     QVariant cellValue(int row, int column) const;
     bool rowMatches(int row, const QVector<int> &columns, const QList<QVariant> &values) const;
-    void forgetRowNumbers();
-    void rebuildHashIndexes();
-    const ScanIndex *scanIndex(int column);
-    void updateScanIndex(int column, int row, const QVariant &previous, const QVariant &value);
-    QVector<int> candidateRows(const QVector<int> &columns, const QList<QVariant> &values);
     QVector<int> matchingRows(const QVector<int> &columns, const QList<QVariant> &values, int limit);
-    QVector<int> hashedRows(const QStringList &fldNames, const QList<QVariant> &fldValues);
-    bool allHashed(const QStringList &fldNames) const;
     bool mergeRows(QSqlQuery &query);
     static QString reportText(const QVariant &value);
     bool takeServerRow(int row, QSqlQuery &query, const char *pass);
@@ -339,11 +321,10 @@ private:
     QString m_deleteKey;
     bool m_native = false;
     QString m_keyField;
-    QHash<QString, QMultiHash<QString, qlonglong>> m_hashIndexes;
-    QMap<QString, idxType> m_indexKinds;
+    // Hash, display-text and scan indexes of the rows.
+    std::unique_ptr<RowIndex> m_index;
     QTableView *m_view = nullptr;
     QMap<qlonglong, filterStruct> m_filters;
-    QMap<qlonglong, QMultiHash<QString, QStandardItem *>> m_textIndexes;
     qint64 m_hiddenRows = 0;
     QMultiMap<QString, QVariant> m_loadedValues;
     QShortcut *m_debugShortcut = nullptr;
@@ -356,7 +337,4 @@ private:
     mutable qlonglong m_lastRowId = 0;
     mutable QHash<qlonglong, QStandardItem *> m_rowItems;
     QString m_lastError;
-    QHash<int, ScanIndex> m_scanIndexes;
-    // Rows moved (sorted, removed): the hash indexes' row numbers are rebuilt before use.
-    bool m_hashIndexesStale = false;
 };

@@ -3,6 +3,7 @@
 #include "qdatatable.h"
 #include "hostcontract.h"
 #include "qsqlconnection.h"
+#include "rowindex.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -111,23 +112,9 @@ bool QDataTable::killRow(int row)
 // Takes a row out of the model with everything that refers to it.
 void QDataTable::removeRowAt(int row)
 {
-    unindexRow(row, getRecord(row, false));
+    m_index->rowRemoved(row, getRecord(row, false));
     forgetRow(rowId(row));
     removeModelRows(row, 1);
-}
-
-void QDataTable::unindexRow(int row, const QSqlRecord &record)
-{
-    for (auto it = m_hashIndexes.begin(); it != m_hashIndexes.end(); ++it) {
-        if (m_indexKinds.value(it.key(), 0) == IndexHash && record.contains(it.key()))
-            it.value().remove(record.value(it.key()).toString(), row);
-    }
-    QStandardItem *first = m_model->item(row, 0);
-    for (auto it = m_textIndexes.begin(); it != m_textIndexes.end(); ++it) {
-        const QStandardItem *cell = m_model->item(row, int(it.key()));
-        if (cell)
-            it.value().remove(cell->data(Qt::DisplayRole).toString(), first);
-    }
 }
 
 void QDataTable::forgetRow(qlonglong id)
@@ -163,7 +150,7 @@ void QDataTable::resetOriginalData(int row, bool bKeepValues)
         return;
     const OwnWrite own(this);
     // Values change behind the indexes' back; they are rebuilt before use.
-    forgetRowNumbers();
+    m_index->forgetRowNumbers();
     setRowState(row, RowUnchanged);
     for (int i = 0; i < m_model->columnCount(); ++i) {
         QStandardItem *item = m_model->item(row, i);
@@ -427,25 +414,11 @@ void QDataTable::restoreSnapshot(const Snapshot &snapshot)
     m_modified = snapshot.modified;
     m_currentRow = snapshot.currentRow;
     m_state = snapshot.state;
-    forgetRowNumbers();
-    rebuildTextIndexes();
+    m_index->forgetRowNumbers();
+    m_index->rebuildTexts();
     if (m_view) {
         applyFilters();
         if (snapshot.viewRow >= 0)
             m_view->setCurrentIndex(m_model->index(snapshot.viewRow, 0));
-    }
-}
-
-void QDataTable::rebuildTextIndexes()
-{
-    m_textIndexes.clear();
-    for (int column = 0; column < m_columns.size(); ++column) {
-        if (!(m_columns.at(column).flags & ColumnTextIndex))
-            continue;
-        QMultiHash<QString, QStandardItem *> &index = m_textIndexes[column];
-        for (int row = 0; row < m_model->rowCount(); ++row) {
-            if (const QStandardItem *item = m_model->item(row, column))
-                index.insert(item->text(), m_model->item(row, 0));
-        }
     }
 }

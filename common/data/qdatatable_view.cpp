@@ -2,6 +2,7 @@
 
 #include "qdatatable.h"
 #include "readonlydelegate.h"
+#include "rowindex.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -96,7 +97,7 @@ void QDataTable::onItemChanged(QStandardItem *item)
     if (m_directEdit && getRowState(row) != RowDeleted) {
         {
             const OwnWrite quiet(this, OwnWrite::Quiet);
-            forgetRowNumbers();
+            m_index->forgetRowNumbers();
             setItemValue(item, edited, CurrentValueRole);
             setRow(row, getRecord(row, false), false);
         }
