@@ -25,6 +25,15 @@ const int registeredTypes = [] {
     return 0;
 }();
 
+bool exactlyNamed(const QSqlRecord &record, const QString &name)
+{
+    for (int i = 0; i < record.count(); ++i) {
+        if (record.fieldName(i) == name)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 QDataTable::OwnWrite::OwnWrite(QDataTable *table, Mode mode) : m_table(table), m_quiet(mode == Quiet)
@@ -323,7 +332,7 @@ int QDataTable::appendFilledRow(QSqlRecord &record, int state)
 bool QDataTable::loadRows(QSqlQuery &query, bool backGround)
 {
     while (query.isValid() && m_connection) {
-        QSqlRecord shaped = m_connection->convert(query.record(), m_columns);
+        QSqlRecord shaped = shapeRow(query.record(), LoadedRow);
         if (!shaped.isEmpty()) {
             appendFilledRow(shaped, RowUnchanged);
             if (m_view)
@@ -362,6 +371,25 @@ void QDataTable::forgetRowIds(int first, int last)
     }
     for (int row = first; row <= last; ++row)
         m_rowItems.remove(rowId(row));
+}
+
+// Every row from the database takes the column types through the driver
+// (SQLite returns its booleans as integers), matched by exact field name. A
+// loaded row has every column, those the select left out at their defaults;
+// a server row names what it stored, and the columns it leaves out keep the
+// client's values.
+QSqlRecord QDataTable::shapeRow(const QSqlRecord &record, RowSource source)
+{
+    if (!m_connection)
+        return source == ServerRow ? record : QSqlRecord();
+    QSqlRecord shaped = m_connection->convert(record, m_columns);
+    if (source == ServerRow) {
+        for (int i = shaped.count() - 1; i >= 0; --i) {
+            if (!exactlyNamed(record, shaped.fieldName(i)))
+                shaped.remove(i);
+        }
+    }
+    return shaped;
 }
 
 void QDataTable::clear()

@@ -296,7 +296,9 @@ private:
     static QString reportText(const QVariant &value);
     bool takeServerRow(int row, QSqlQuery &query, const char *pass);
     QString keyText(const QSqlRecord &record) const;
-    QSqlRecord shapeServerRow(QSqlRecord record) const;
+    // Where a row to shape comes from: a load, or a server's answer to a commit script.
+    enum RowSource { LoadedRow, ServerRow };
+    QSqlRecord shapeRow(const QSqlRecord &record, RowSource source);
 
     infoList m_columns;
     QString m_selectText;

@@ -270,25 +270,9 @@ bool QDataTable::takeServerRow(int row, QSqlQuery &query, const char *pass)
         qWarning().noquote() << m_lastError;
         return false;
     }
-    setRow(row, shapeServerRow(query.record()), true);
+    setRow(row, shapeRow(query.record(), ServerRow), true);
     setRowState(row, RowUnchanged);
     return true;
-}
-
-// The server's row takes the column types, as loaded rows do: SQLite
-// returns its booleans as integers. Fields that no column names stay as
-// they are.
-QSqlRecord QDataTable::shapeServerRow(QSqlRecord record) const
-{
-    for (const colInfo &column : m_columns) {
-        const int field = record.indexOf(column.fieldName);
-        if (field < 0 || record.isNull(field))
-            continue;
-        const QVariant converted = m_connection->convert(record.value(field), QVariant::Type(column.dataType));
-        if (!converted.isNull())
-            record.setValue(field, converted);
-    }
-    return record;
 }
 
 bool QDataTable::insertPass(bool backGround)

@@ -201,7 +201,7 @@ bool QDataTable::mergeRows(QSqlQuery &query)
     do {
         if (!query.isValid() || !m_connection)
             return false;
-        const QSqlRecord shaped = m_connection->convert(query.record(), m_columns);
+        const QSqlRecord shaped = shapeRow(query.record(), LoadedRow);
         if (!shaped.isEmpty()) {
             int row = locate(m_keyField, shaped.value(m_keyField));
             if (row < 0) {
