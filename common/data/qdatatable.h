@@ -25,10 +25,10 @@
 class QShortcut;
 class QSqlConnection;
 class QSqlQuery;
-class RowIndex;
 class QStandardItem;
 class QStandardItemModel;
 class QTableView;
+class RowIndex;
 
 // Row state, under Qt::UserRole + 3 of a row's first item.
 typedef int rowState;
