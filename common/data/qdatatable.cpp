@@ -25,13 +25,13 @@ const int registeredTypes = [] {
     return 0;
 }();
 
-bool exactlyNamed(const QSqlRecord &record, const QString &name)
+int exactIndex(const QSqlRecord &record, const QString &name)
 {
     for (int i = 0; i < record.count(); ++i) {
         if (record.fieldName(i) == name)
-            return true;
+            return i;
     }
-    return false;
+    return -1;
 }
 
 } // namespace
@@ -382,12 +382,17 @@ QSqlRecord QDataTable::shapeRow(const QSqlRecord &record, RowSource source)
 {
     if (!m_connection)
         return source == ServerRow ? record : QSqlRecord();
-    QSqlRecord shaped = m_connection->convert(record, m_columns);
-    if (source == ServerRow) {
-        for (int i = shaped.count() - 1; i >= 0; --i) {
-            if (!exactlyNamed(record, shaped.fieldName(i)))
-                shaped.remove(i);
-        }
+    if (source == LoadedRow)
+        return m_connection->convert(record, m_columns);
+    // Converted in place: a commit shapes every row it sends back.
+    QSqlRecord shaped = record;
+    for (const colInfo &column : qAsConst(m_columns)) {
+        const int field = exactIndex(shaped, column.fieldName);
+        if (field < 0 || shaped.isNull(field))
+            continue;
+        const QVariant converted = m_connection->convert(shaped.value(field), QVariant::Type(column.dataType));
+        if (!converted.isNull())
+            shaped.setValue(field, converted);
     }
     return shaped;
 }
