@@ -108,7 +108,7 @@ void addModuleTables(QDataSet *document, QObject *parent)
 TableLoadWatch::TableLoadWatch(const QList<QDataTable *> &tables)
 {
     for (QDataTable *table : tables) {
-        if (table && table->getTableState() == -2)
+        if (table && table->getTableState() == TableClosed)
             m_closed.append(table);
     }
 }
@@ -117,7 +117,7 @@ bool TableLoadWatch::report(QWidget *parent) const
 {
     QStringList failures;
     for (const QPointer<QDataTable> &table : m_closed) {
-        if (table && table->getTableState() == -1 && !table->lastError().isEmpty())
+        if (table && table->getTableState() == TableOpenWithoutData && !table->lastError().isEmpty())
             failures << tr("Таблица %1: %2").arg(table->objectName(), table->lastError());
     }
     if (failures.isEmpty())

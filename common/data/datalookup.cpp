@@ -14,7 +14,7 @@ void fillComboBox(QComboBox *box, QDataTable *table, const QString &textField, c
     table->open(false, false);
     if (!firstText.isEmpty())
         box->insertItem(box->count(), firstText, firstData);
-    if (table->getTableState() != 0)
+    if (table->getTableState() != TableOpenWithData)
         return;
     for (int row = 0; row < table->rowCount(); ++row) {
         const QSqlRecord record = table->getRecord(row, false);
@@ -26,7 +26,7 @@ QVariant getValueById(QDataTable *table, qlonglong id, const QString &field)
 {
     if (!table)
         return QVariant();
-    if (table->getTableState() == -2)
+    if (table->getTableState() == TableClosed)
         table->open(false, false);
     const int row = table->locate(QStringLiteral("id"), id);
     return row < 0 ? QVariant() : table->getField(field, row);

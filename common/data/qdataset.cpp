@@ -89,7 +89,7 @@ void QDataSet::linkedDataChanged(QString fldName, QVariant oldVal, QVariant newV
         if (link.masterTable->objectName() != tabName || link.masterField != fldName)
             continue;
         QDataTable *detail = link.detailTable;
-        if (!detail || detail->getTableState() == -2)
+        if (!detail || detail->getTableState() == TableClosed)
             continue;
         // A refused write would leave the row holding the old value, to be
         // found again forever.

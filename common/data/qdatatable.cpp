@@ -1,6 +1,7 @@
 #include "qdatatable.h"
 #include "hostcontract.h"
 #include "qsqlconnection.h"
+#include "rowindex.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -24,7 +25,30 @@ const int registeredTypes = [] {
     return 0;
 }();
 
+int exactIndex(const QSqlRecord &record, const QString &name)
+{
+    for (int i = 0; i < record.count(); ++i) {
+        if (record.fieldName(i) == name)
+            return i;
+    }
+    return -1;
+}
+
 } // namespace
+
+QDataTable::OwnWrite::OwnWrite(QDataTable *table, Mode mode) : m_table(table), m_quiet(mode == Quiet)
+{
+    ++m_table->m_ownWrites;
+    if (m_quiet && m_table->m_quietWrites++ == 0)
+        m_table->m_blockedBefore = m_table->m_model->blockSignals(true);
+}
+
+QDataTable::OwnWrite::~OwnWrite()
+{
+    if (m_quiet && --m_table->m_quietWrites == 0)
+        m_table->m_model->blockSignals(m_table->m_blockedBefore);
+    --m_table->m_ownWrites;
+}
 
 QDataTable::QDataTable(const QString &name, QSqlConnection *connection, QObject *parent)
     : QObject(parent)
@@ -35,16 +59,22 @@ QDataTable::QDataTable(const QString &name, QSqlConnection *connection, QObject 
     m_model = new QStandardItemModel(0, 0, this);
     m_model->setObjectName(name + QStringLiteral("_data_"));
     m_model->setSortRole(CurrentValueRole);
+    m_index = std::make_unique<RowIndex>(*m_model, m_columns);
     // Row numbers held by the indexes go stale when rows move or go.
-    const auto forget = [this] { forgetRowNumbers(); };
+    const auto forget = [this] { m_index->forgetRowNumbers(); };
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, forget);
     connect(m_model, &QAbstractItemModel::rowsMoved, this, forget);
     connect(m_model, &QAbstractItemModel::layoutChanged, this, forget);
     connect(m_model, &QAbstractItemModel::modelReset, this, forget);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &, int, int last) {
         if (last < m_model->rowCount() - 1)
-            forgetRowNumbers();
+            m_index->forgetRowNumbers();
     });
+    // Rows removed past the table (through getModel) take their identities along.
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex &, int first, int last) { forgetRowIds(first, last); });
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_rowItems.clear(); });
+    connect(m_model, &QStandardItemModel::itemChanged, this, &QDataTable::onItemChanged);
 }
 
 QDataTable::~QDataTable() = default;
@@ -61,11 +91,19 @@ void QDataTable::setItemValue(QStandardItem *item, const QVariant &value, int ro
 
 void QDataTable::setConnection(QSqlConnection *connection)
 {
-    if (!connection)
-        return;
     m_connection = connection;
-    setScripts(m_selectKey, m_updateKey, m_insertKey, m_deleteKey, m_native);
-    m_db = &connection->db;
+    if (connection)
+        setScripts(m_selectKey, m_updateKey, m_insertKey, m_deleteKey, m_native);
+}
+
+QSqlConnection *QDataTable::connection() const
+{
+    return m_connection;
+}
+
+QSqlDatabase *QDataTable::database() const
+{
+    return m_connection ? &m_connection->db : nullptr;
 }
 
 void QDataTable::setScripts(QString aSelect, QString aUpdate, QString aInsert, QString aDelete, bool bNative)
@@ -155,51 +193,41 @@ void QDataTable::generateColumns(const QSqlRecord &record)
 
 void QDataTable::dropColumns()
 {
-    if (m_state != -2)
+    if (m_state != TableClosed)
         return;
     m_columns.clear();
     close();
     m_model->clear();
-    m_indexKinds.clear();
-    m_hashIndexes.clear();
+    m_index->dropKinds();
 }
 
 void QDataTable::setKeyField(QString aField)
 {
     m_keyField = aField;
-    if (!m_indexKinds.contains(aField))
-        addSearchIndex(aField, IndexHash);
+    addSearchIndex(aField, IndexHash);
 }
 
 void QDataTable::addSearchIndex(QString fld, idxType method)
 {
-    if (m_indexKinds.contains(fld))
-        return;
-    m_indexKinds.insert(fld, method);
-    if (method == IndexHash) {
-        m_hashIndexes.insert(fld, QMultiHash<QString, qlonglong>());
-        // Rows already loaded are indexed before the index is first used.
-        m_hashIndexesStale = m_hashIndexesStale || m_model->rowCount() > 0;
-    }
+    m_index->addKind(fld, method);
 }
 
 bool QDataTable::open(bool backGround, bool printQuery)
 {
-    if (m_state == -2) {
+    if (m_state == TableClosed) {
         if (fillTable(backGround, printQuery)) {
-            m_state = 0;
+            m_state = TableOpenWithData;
             m_currentRow = 0;
         } else {
             if (!m_columns.isEmpty())
                 installHeader();
-            m_state = -1;
+            m_state = TableOpenWithoutData;
         }
         for (const colInfo &column : qAsConst(m_columns)) {
             if (column.autoInc != 0)
                 m_autoIncrement.insert(column.fieldName, 0);
         }
     }
-    connectItemChanges();
     if (m_view)
         prepareView(m_view);
     return true;
@@ -216,14 +244,15 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
 {
     m_lastError.clear();
     resolveScripts();
-    if (m_selectText.isEmpty() || !m_connection || !m_db)
+    QSqlDatabase *db = database();
+    if (m_selectText.isEmpty() || !db)
         return false;
-    QSqlQuery query(*m_db);
+    QSqlQuery query(*db);
     // Rows are read once, in order, so SQLite need not keep them a second
     // time. Not so on PostgreSQL: there a forward-only result streams from
     // the server, and a display listener that runs a query of its own
     // while the rows load would cut it short.
-    query.setForwardOnly(m_db->driver() && m_db->driver()->dbmsType() == QSqlDriver::SQLite);
+    query.setForwardOnly(db->driver() && db->driver()->dbmsType() == QSqlDriver::SQLite);
     if (backGround)
         QCoreApplication::processEvents();
     m_connection->execScript(m_selectText, &query, m_selectParams, printQuery);
@@ -257,7 +286,7 @@ bool QDataTable::loadFailed(QSqlQuery &query)
     m_lastError = query.lastError().text().trimmed();
     // A statement on a closed database fails without a word.
     if (m_lastError.isEmpty())
-        m_lastError = m_connection->isConnected() && m_db->isOpen()
+        m_lastError = m_connection && m_connection->isConnected() && m_connection->db.isOpen()
                 ? QStringLiteral("the select gave no result set")
                 : QStringLiteral("no connection to the database");
     query.finish();
@@ -294,7 +323,7 @@ int QDataTable::appendFilledRow(QSqlRecord &record, int state)
             writeCell(row, i, field, {items.at(i), items.first(), true}, record, true, state);
     }
     items.first()->setData(0, LockRole);
-    m_model->appendRow(items);
+    m_model->appendRow(stampRow(items));
     setRowState(row, state);
     m_modified = true;
     return row;
@@ -302,8 +331,8 @@ int QDataTable::appendFilledRow(QSqlRecord &record, int state)
 
 bool QDataTable::loadRows(QSqlQuery &query, bool backGround)
 {
-    while (query.isValid()) {
-        QSqlRecord shaped = m_connection->convert(query.record(), m_columns);
+    while (query.isValid() && m_connection) {
+        QSqlRecord shaped = shapeRow(query.record(), LoadedRow);
         if (!shaped.isEmpty()) {
             appendFilledRow(shaped, RowUnchanged);
             if (m_view)
@@ -317,9 +346,60 @@ bool QDataTable::loadRows(QSqlQuery &query, bool backGround)
     return !query.lastError().isValid();
 }
 
+// Gives the row about to join the model its identity.
+QList<QStandardItem *> QDataTable::stampRow(QList<QStandardItem *> items)
+{
+    if (!items.isEmpty()) {
+        items.first()->setData(++m_lastRowId, RowIdRole);
+        m_rowItems.insert(m_lastRowId, items.first());
+    }
+    return items;
+}
+
+// The identities go first, so that no freed item is ever looked up by one.
+void QDataTable::removeModelRows(int first, int count)
+{
+    forgetRowIds(first, first + count - 1);
+    m_model->removeRows(first, count);
+}
+
+void QDataTable::forgetRowIds(int first, int last)
+{
+    if (first <= 0 && last >= m_model->rowCount() - 1) {
+        m_rowItems.clear();
+        return;
+    }
+    for (int row = first; row <= last; ++row)
+        m_rowItems.remove(rowId(row));
+}
+
+// Every row from the database takes the column types through the driver
+// (SQLite returns its booleans as integers), matched by exact field name. A
+// loaded row has every column, those the select left out at their defaults;
+// a server row names what it stored, and the columns it leaves out keep the
+// client's values.
+QSqlRecord QDataTable::shapeRow(const QSqlRecord &record, RowSource source)
+{
+    if (!m_connection)
+        return source == ServerRow ? record : QSqlRecord();
+    if (source == LoadedRow)
+        return m_connection->convert(record, m_columns);
+    // Converted in place: a commit shapes every row it sends back.
+    QSqlRecord shaped = record;
+    for (const colInfo &column : qAsConst(m_columns)) {
+        const int field = exactIndex(shaped, column.fieldName);
+        if (field < 0 || shaped.isNull(field))
+            continue;
+        const QVariant converted = m_connection->convert(shaped.value(field), QVariant::Type(column.dataType));
+        if (!converted.isNull())
+            shaped.setValue(field, converted);
+    }
+    return shaped;
+}
+
 void QDataTable::clear()
 {
-    m_model->removeRows(0, m_model->rowCount());
+    removeModelRows(0, m_model->rowCount());
     m_pendingInsert.clear();
     m_pendingUpdate.clear();
     m_pendingDelete.clear();
@@ -327,31 +407,15 @@ void QDataTable::clear()
 
 void QDataTable::close()
 {
-    disconnectItemChanges();
     clear();
-    m_state = -2;
+    m_state = TableClosed;
     m_autoIncrement.clear();
     m_modified = false;
     m_currentRow = -1;
-    for (auto it = m_hashIndexes.begin(); it != m_hashIndexes.end(); ++it)
-        it.value().clear();
-    m_textIndexes.clear();
-    m_scanIndexes.clear();
-    m_hashIndexesStale = false;
+    m_index->clear();
     m_filters.clear();
     m_loadedValues.clear();
     m_hiddenRows = 0;
-}
-
-void QDataTable::connectItemChanges()
-{
-    connect(m_model, &QStandardItemModel::itemChanged, this, &QDataTable::onItemChanged,
-            Qt::UniqueConnection);
-}
-
-void QDataTable::disconnectItemChanges()
-{
-    disconnect(m_model, &QStandardItemModel::itemChanged, this, nullptr);
 }
 
 QList<QStandardItem *> QDataTable::rowItems(int row, bool create)
@@ -361,7 +425,7 @@ QList<QStandardItem *> QDataTable::rowItems(int row, bool create)
         QStandardItem *item = m_model->item(row, i);
         if (!item && create) {
             item = new QStandardItem;
-            m_model->setItem(row, i, item);
+            m_model->setItem(row, i, i == 0 ? stampRow({item}).first() : item);
         }
         items.append(item);
     }
@@ -380,7 +444,7 @@ bool QDataTable::setRow(int row, QSqlRecord record, bool bFill)
     {
         // One notice for the whole row instead of one per cell and role;
         // a row write touches up to eight roles of every cell.
-        const QSignalBlocker blocker(m_model);
+        const OwnWrite quiet(this, OwnWrite::Quiet);
         const int state = getRowState(row);
         for (int i = 0; i < m_columns.size(); ++i) {
             const int field = record.indexOf(m_columns.at(i).fieldName);
@@ -399,7 +463,7 @@ bool QDataTable::setRow(int row, QSqlRecord record, bool bFill)
 void QDataTable::writeCell(int row, int column, int field, const Cell &cell, QSqlRecord &record,
                            bool bFill, int state)
 {
-    CellWrite guard(this);
+    const OwnWrite own(this);
     const colInfo &info = m_columns.at(column);
     QStandardItem *item = cell.item;
     QVariant value = record.value(field);
@@ -424,12 +488,10 @@ void QDataTable::writeCell(int row, int column, int field, const Cell &cell, QSq
         emit getDispInfo(column, &value, &display, &record, state);
     storeDisplay(item, display, cell.fresh);
 
-    if (!m_scanIndexes.isEmpty())
-        updateScanIndex(column, row, previous, value);
-    if (m_indexKinds.value(info.fieldName, 0) == IndexHash)
-        indexHashed(row, info, previous, hadPrevious, record.value(field));
+    // The listener may have changed its copy of the value; the cell holds the record's.
+    m_index->valueWritten(row, column, previous, hadPrevious, record.value(field));
     if ((info.flags & ColumnTextIndex) && state != RowDeleted)
-        indexDisplayText(column, cell.first, previousText, hadPrevious, display.text);
+        m_index->textWritten(column, cell.first, previousText, hadPrevious, display.text);
 }
 
 // A fresh cell already holds the default foreground and font and nothing
@@ -452,26 +514,6 @@ void QDataTable::storeDisplay(QStandardItem *item, const cellData &cell, bool fr
         item->setData(cell.toolTip, Qt::ToolTipRole);
 }
 
-// The previous entry goes whatever the row's state: a stale entry would make
-// index users that trust their candidates find rows that no longer match.
-void QDataTable::indexHashed(int row, const colInfo &column, const QVariant &previous, bool hadPrevious,
-                             const QVariant &value)
-{
-    QMultiHash<QString, qlonglong> &index = m_hashIndexes[column.fieldName];
-    if (hadPrevious)
-        index.remove(previous.toString(), row);
-    index.insert(value.toString(), row);
-}
-
-void QDataTable::indexDisplayText(int column, QStandardItem *first, const QString &previousText,
-                                  bool hadPrevious, const QString &text)
-{
-    QMultiHash<QString, QStandardItem *> &index = m_textIndexes[column];
-    if (hadPrevious)
-        index.remove(previousText, first);
-    index.insert(text, first);
-}
-
 int QDataTable::getRowState(int row) const
 {
     const QStandardItem *first = row >= 0 ? m_model->item(row, 0) : nullptr;
@@ -486,56 +528,63 @@ int QDataTable::getLock(int row) const
 
 bool QDataTable::setLock(int row, lockState lock)
 {
-    const QSignalBlocker blocker(m_model);
+    const OwnWrite quiet(this, OwnWrite::Quiet);
     return m_model->setData(m_model->index(row, 0), lock, LockRole);
 }
 
 qlonglong QDataTable::rowId(int row) const
 {
-    return objToVar(row >= 0 ? m_model->item(row, 0) : nullptr).toLongLong();
+    const QStandardItem *first = row >= 0 ? m_model->item(row, 0) : nullptr;
+    return first ? first->data(RowIdRole).toLongLong() : 0;
 }
 
 int QDataTable::rowOf(qlonglong id) const
 {
-    auto *item = static_cast<QStandardItem *>(varToObj(id));
+    const QStandardItem *item = m_rowItems.value(id);
     return item ? m_model->indexFromItem(item).row() : -1;
 }
 
 bool QDataTable::setRowState(int row, rowState state)
 {
-    m_model->blockSignals(true);
-    const bool written = m_model->setData(m_model->index(row, 0), state, RowStateRole);
-    if (written) {
-        const qlonglong id = rowId(row);
-        switch (state) {
-        case RowNew:
-            m_pendingDelete.remove(id);
-            m_pendingUpdate.remove(id);
-            m_pendingInsert.add(id);
-            break;
-        case RowUnchanged:
-            m_pendingUpdate.remove(id);
-            m_pendingDelete.remove(id);
-            m_pendingInsert.remove(id);
-            break;
-        case RowModified:
-            m_pendingInsert.remove(id);
-            m_pendingDelete.remove(id);
-            m_pendingUpdate.add(id);
-            break;
-        case RowDeleted:
-            m_pendingDelete.add(id);
-            // Written again so that the display callback sees the deleted state.
-            setRow(row, getRecord(row, false), false);
-            break;
-        default:
-            break;
-        }
+    bool written = false;
+    {
+        const OwnWrite quiet(this, OwnWrite::Quiet);
+        written = m_model->setData(m_model->index(row, 0), state, RowStateRole);
+        if (written)
+            keepPendingLists(row, state);
     }
-    m_model->blockSignals(false);
     if (written && state == RowDeleted)
         refreshRow(row);
     return written;
+}
+
+void QDataTable::keepPendingLists(int row, rowState state)
+{
+    const qlonglong id = rowId(row);
+    switch (state) {
+    case RowNew:
+        m_pendingDelete.remove(id);
+        m_pendingUpdate.remove(id);
+        m_pendingInsert.add(id);
+        break;
+    case RowUnchanged:
+        m_pendingUpdate.remove(id);
+        m_pendingDelete.remove(id);
+        m_pendingInsert.remove(id);
+        break;
+    case RowModified:
+        m_pendingInsert.remove(id);
+        m_pendingDelete.remove(id);
+        m_pendingUpdate.add(id);
+        break;
+    case RowDeleted:
+        m_pendingDelete.add(id);
+        // Written again so that the display callback sees the deleted state.
+        setRow(row, getRecord(row, false), false);
+        break;
+    default:
+        break;
+    }
 }
 
 // Writes made with the model's signals blocked reach no view; this tells
@@ -543,7 +592,7 @@ bool QDataTable::setRowState(int row, rowState state)
 // itemChanged for each cell, which is no edit either.
 void QDataTable::refreshRow(int row)
 {
-    CellWrite guard(this);
+    const OwnWrite own(this);
     if (row >= 0 && row < m_model->rowCount() && m_model->columnCount() > 0)
         emit m_model->dataChanged(m_model->index(row, 0), m_model->index(row, m_model->columnCount() - 1));
 }
@@ -555,7 +604,7 @@ QSqlRecord QDataTable::getRecord(int row, bool bSkipDeleted) const
     const int state = getRowState(row);
     if (bSkipDeleted && state == RowDeleted)
         return QSqlRecord();
-    if (state != RowNew && m_state == -1)
+    if (state != RowNew && m_state == TableOpenWithoutData)
         return QSqlRecord();
     QSqlRecord record;
     for (int i = 0; i < m_columns.size(); ++i) {
@@ -570,7 +619,7 @@ QSqlRecord QDataTable::getRecord(int row, bool bSkipDeleted) const
 
 QVariant QDataTable::getField(QString fldName, int rowNum)
 {
-    if (m_state == -2 || m_model->rowCount() == 0)
+    if (m_state == TableClosed || m_model->rowCount() == 0)
         return QVariant();
     const QSqlRecord record = getRecord(rowNum < 0 ? int(m_currentRow) : rowNum, false);
     const int index = record.indexOf(fldName);
@@ -579,7 +628,7 @@ QVariant QDataTable::getField(QString fldName, int rowNum)
 
 QStringList QDataTable::getValuesList(int column) const
 {
-    return m_textIndexes.value(column).uniqueKeys();
+    return m_index->texts(column);
 }
 
 QStringList QDataTable::getValuesList(const QString &fldName) const
@@ -608,7 +657,7 @@ int QDataTable::lastRow()
 
 bool QDataTable::first()
 {
-    if (m_state == -2)
+    if (m_state == TableClosed)
         return false;
     m_currentRow = 0;
     return true;
@@ -616,7 +665,7 @@ bool QDataTable::first()
 
 bool QDataTable::last()
 {
-    if (m_state == -2)
+    if (m_state == TableClosed)
         return false;
     m_currentRow = m_model->rowCount() - 1;
     return true;
@@ -624,7 +673,7 @@ bool QDataTable::last()
 
 bool QDataTable::next()
 {
-    if (m_state == -2 || m_currentRow + 1 >= m_model->rowCount())
+    if (m_state == TableClosed || m_currentRow + 1 >= m_model->rowCount())
         return false;
     ++m_currentRow;
     return true;
@@ -632,7 +681,7 @@ bool QDataTable::next()
 
 bool QDataTable::prev()
 {
-    if (m_state == -2 || m_currentRow <= 0)
+    if (m_state == TableClosed || m_currentRow <= 0)
         return false;
     --m_currentRow;
     return true;

@@ -28,6 +28,7 @@ class QSqlQuery;
 class QStandardItem;
 class QStandardItemModel;
 class QTableView;
+class RowIndex;
 
 // Row state, under Qt::UserRole + 3 of a row's first item.
 typedef int rowState;
@@ -40,6 +41,10 @@ enum : idxType { IndexHash = 2 };
 // Kind of a filter: 0 keeps the matching rows, anything else hides them.
 typedef int filterType;
 enum : filterType { FilterKeep = 0, FilterHide = 1 };
+
+// State of a table (getTableState): closed, open with nothing loaded (rows
+// are readable only while new), or open with the loaded rows.
+enum TableState : int { TableClosed = -2, TableOpenWithoutData = -1, TableOpenWithData = 0 };
 
 // Column flag bits.
 enum ColumnFlag {
@@ -87,9 +92,9 @@ public:
     QDataTable(const QString &name, QSqlConnection *connection, QObject *parent = nullptr);
     ~QDataTable() override;
 
-    // Takes the connection and resolves the scripts again; nothing for null.
+    // Takes the connection and resolves the scripts again; null lets go of it.
     void setConnection(QSqlConnection *connection);
-    QSqlConnection *connection() const { return m_connection; }
+    QSqlConnection *connection() const;
     // Columns from the record's fields; nothing when the table has columns.
     void generateColumns(const QSqlRecord &record);
     const infoList &columns() const { return m_columns; }
@@ -215,29 +220,45 @@ private:
         QMap<QString, int> autoIncrement;
         bool modified = false;
         qint64 currentRow = -1;
-        int state = -2;
+        int state = TableClosed;
         int viewRow = -1;
         ~Snapshot();
     };
     std::shared_ptr<Snapshot> saveSnapshot() const;
     void restoreSnapshot(const Snapshot &snapshot);
     QVector<int> rowsOf(const PendingList &list) const;
-    void rebuildTextIndexes();
 
 private:
     // Everything the table writes into its own cells happens inside this
-    // guard, so that onItemChanged can tell those writes from edits.
-    struct CellWrite
+    // guard, so that onItemChanged can tell those writes from edits. A quiet
+    // one also keeps the model's signals from the views. Guards nest: only
+    // the outermost quiet one gives the signals back, as the caller had them.
+    class OwnWrite
     {
-        explicit CellWrite(QDataTable *table) : m_table(table) { ++m_table->m_ownWrites; }
-        ~CellWrite() { --m_table->m_ownWrites; }
+    public:
+        enum Mode { Heard, Quiet };
+        explicit OwnWrite(QDataTable *table, Mode mode = Heard);
+        ~OwnWrite();
+        OwnWrite(const OwnWrite &) = delete;
+        OwnWrite &operator=(const OwnWrite &) = delete;
+
+    private:
         QDataTable *m_table;
+        bool m_quiet;
     };
+
+    // A row's identity, under this role of its first item.
+    static constexpr int RowIdRole = Qt::UserRole + 5;
+    QSqlRecord newRecord();
+    // The connection's database; null without a connection.
+    QSqlDatabase *database() const;
+    void forgetRowIds(int first, int last);
 
     void resolveScripts();
     void installHeader();
-    void connectItemChanges();
-    void disconnectItemChanges();
+    QList<QStandardItem *> stampRow(QList<QStandardItem *> items);
+    void removeModelRows(int first, int count);
+    void keepPendingLists(int row, rowState state);
     // False when reading stopped at an error rather than at the end.
     bool loadRows(QSqlQuery &query, bool backGround);
     // Keeps the reason of a failed load; always false.
@@ -257,11 +278,6 @@ private:
     void writeCell(int row, int column, int field, const Cell &cell, QSqlRecord &record, bool bFill, int state);
     void refreshRow(int row);
     static void setItemValue(QStandardItem *item, const QVariant &value, int role);
-    void indexHashed(int row, const colInfo &column, const QVariant &previous, bool hadPrevious,
-                     const QVariant &value);
-    void indexDisplayText(int column, QStandardItem *first, const QString &previousText,
-                          bool hadPrevious, const QString &text);
-    void unindexRow(int row, const QSqlRecord &record);
     void forgetRow(qlonglong id);
     void removeRowAt(int row);
     void storeDisplay(QStandardItem *item, const cellData &cell, bool fresh = false);
@@ -272,37 +288,27 @@ private:
     bool updatePass(bool backGround);
     bool failCommit(QSqlQuery &query);
 
-    // Rows of one column by value key, for searches on fields without an index.
-    struct ScanIndex
-    {
-        int valueClass = 0;
-        QHash<QString, QVector<int>> rows;
-    };
     int columnOf(const QString &fldName) const;
     QVariant cellValue(int row, int column) const;
     bool rowMatches(int row, const QVector<int> &columns, const QList<QVariant> &values) const;
-    void forgetRowNumbers();
-    void rebuildHashIndexes();
-    const ScanIndex *scanIndex(int column);
-    void updateScanIndex(int column, int row, const QVariant &previous, const QVariant &value);
-    QVector<int> candidateRows(const QVector<int> &columns, const QList<QVariant> &values);
     QVector<int> matchingRows(const QVector<int> &columns, const QList<QVariant> &values, int limit);
-    QVector<int> hashedRows(const QStringList &fldNames, const QList<QVariant> &fldValues);
-    bool allHashed(const QStringList &fldNames) const;
     bool mergeRows(QSqlQuery &query);
     static QString reportText(const QVariant &value);
     bool takeServerRow(int row, QSqlQuery &query, const char *pass);
     QString keyText(const QSqlRecord &record) const;
-    QSqlRecord shapeServerRow(QSqlRecord record) const;
+    // Where a row to shape comes from: a load, or a server's answer to a commit script.
+    enum RowSource { LoadedRow, ServerRow };
+    QSqlRecord shapeRow(const QSqlRecord &record, RowSource source);
 
     infoList m_columns;
     QString m_selectText;
     QString m_updateText;
     QString m_insertText;
     QString m_deleteText;
-    QSqlConnection *m_connection = nullptr;
+    // The host owns the connection and may delete it before the table.
+    QPointer<QSqlConnection> m_connection;
     QStandardItemModel *m_model = nullptr;
-    int m_state = -2;
+    int m_state = TableClosed;
     PendingList m_pendingInsert;
     PendingList m_pendingUpdate;
     PendingList m_pendingDelete;
@@ -316,22 +322,23 @@ private:
     QString m_insertKey;
     QString m_deleteKey;
     bool m_native = false;
-    QSqlDatabase *m_db = nullptr;
     QString m_keyField;
-    QHash<QString, QMultiHash<QString, qlonglong>> m_hashIndexes;
-    QMap<QString, idxType> m_indexKinds;
+    // Hash, display-text and scan indexes of the rows.
+    std::unique_ptr<RowIndex> m_index;
     // The view and its shortcut belong to the view's owner, who may delete
     // them without unbinding first.
     QPointer<QTableView> m_view;
     QMap<qlonglong, filterStruct> m_filters;
-    QMap<qlonglong, QMultiHash<QString, QStandardItem *>> m_textIndexes;
     qint64 m_hiddenRows = 0;
     QMultiMap<QString, QVariant> m_loadedValues;
     QPointer<QShortcut> m_debugShortcut;
     // Writes made by the table itself are not edits (see onItemChanged).
     int m_ownWrites = 0;
+    int m_quietWrites = 0;
+    bool m_blockedBefore = false;
+    // Row identities: a counter, never an address that a freed row's
+    // successor could get again. Given when first asked for (see rowId).
+    mutable qlonglong m_lastRowId = 0;
+    mutable QHash<qlonglong, QStandardItem *> m_rowItems;
     QString m_lastError;
-    QHash<int, ScanIndex> m_scanIndexes;
-    // Rows moved (sorted, removed): the hash indexes' row numbers are rebuilt before use.
-    bool m_hashIndexesStale = false;
 };

@@ -1,31 +1,35 @@
-// Editing, row states, commit and rollback of QDataTable.
+// Editing and row states of QDataTable.
 
 #include "qdatatable.h"
-#include "hostcontract.h"
-#include "qsqlconnection.h"
+#include "rowindex.h"
 
-#include <QCoreApplication>
-#include <QDebug>
-#include <QSqlError>
 #include <QSqlField>
-#include <QSqlQuery>
 #include <QStandardItemModel>
-#include <QTableView>
-
-#include <functional>
 
 QSqlRecord QDataTable::newRow(bool bFill)
 {
-    if (m_state == -2)
+    if (m_state == TableClosed)
         return QSqlRecord();
     const int row = m_model->rowCount();
     QList<QStandardItem *> items;
     for (int i = 0; i < qMax(1, m_columns.size()); ++i)
         items.append(new QStandardItem);
-    m_model->appendRow(items);
+    m_model->appendRow(stampRow(items));
     setRowState(row, RowNew);
+    const QSqlRecord record = newRecord();
+    if (bFill) {
+        const OwnWrite quiet(this, OwnWrite::Quiet);
+        setRow(row, record, false);
+    }
+    refreshRow(row);
+    m_state = TableOpenWithData;
+    m_currentRow = row;
+    return record;
+}
 
-    m_model->blockSignals(true);
+// A new row's values: defaults, and the automatic counters moved on.
+QSqlRecord QDataTable::newRecord()
+{
     QSqlRecord record;
     for (const colInfo &column : qAsConst(m_columns)) {
         QSqlField field(column.fieldName, QVariant::Type(column.dataType));
@@ -40,12 +44,6 @@ QSqlRecord QDataTable::newRow(bool bFill)
         }
         record.append(field);
     }
-    if (bFill)
-        setRow(row, record, false);
-    m_model->blockSignals(false);
-    refreshRow(row);
-    m_state = 0;
-    m_currentRow = row;
     return record;
 }
 
@@ -56,7 +54,7 @@ bool QDataTable::addRow()
 
 bool QDataTable::setField(QString fldName, QVariant fldData)
 {
-    if (m_state == -2 || !m_columns.contains(fldName))
+    if (m_state == TableClosed || !m_columns.contains(fldName))
         return false;
     QSqlRecord record = getRecord(int(m_currentRow), true);
     if (record.isEmpty())
@@ -68,7 +66,7 @@ bool QDataTable::setField(QString fldName, QVariant fldData)
 
 bool QDataTable::setNull(QString fldName)
 {
-    if (m_state == -2 || !m_columns.contains(fldName))
+    if (m_state == TableClosed || !m_columns.contains(fldName))
         return false;
     QSqlRecord record = getRecord(int(m_currentRow), true);
     if (record.isEmpty())
@@ -80,19 +78,20 @@ bool QDataTable::setNull(QString fldName)
 
 bool QDataTable::deleteRow(int row)
 {
-    if (m_state != 0 || row < 0 || row >= m_model->rowCount())
+    if (m_state != TableOpenWithData || row < 0 || row >= m_model->rowCount())
         return false;
-    m_model->blockSignals(true);
-    setRowState(row, RowDeleted);
-    setRow(row, getRecord(row, false), false);
-    m_model->blockSignals(false);
+    {
+        const OwnWrite quiet(this, OwnWrite::Quiet);
+        setRowState(row, RowDeleted);
+        setRow(row, getRecord(row, false), false);
+    }
     refreshRow(row);
     return true;
 }
 
 bool QDataTable::killRow(int row)
 {
-    if (m_state != 0)
+    if (m_state != TableOpenWithData)
         return false;
     if (row < 0 || row >= m_model->rowCount())
         return true;
@@ -104,23 +103,9 @@ bool QDataTable::killRow(int row)
 // Takes a row out of the model with everything that refers to it.
 void QDataTable::removeRowAt(int row)
 {
-    unindexRow(row, getRecord(row, false));
+    m_index->rowRemoved(row, getRecord(row, false));
     forgetRow(rowId(row));
-    m_model->removeRows(row, 1);
-}
-
-void QDataTable::unindexRow(int row, const QSqlRecord &record)
-{
-    for (auto it = m_hashIndexes.begin(); it != m_hashIndexes.end(); ++it) {
-        if (m_indexKinds.value(it.key(), 0) == IndexHash && record.contains(it.key()))
-            it.value().remove(record.value(it.key()).toString(), row);
-    }
-    QStandardItem *first = m_model->item(row, 0);
-    for (auto it = m_textIndexes.begin(); it != m_textIndexes.end(); ++it) {
-        const QStandardItem *cell = m_model->item(row, int(it.key()));
-        if (cell)
-            it.value().remove(cell->data(Qt::DisplayRole).toString(), first);
-    }
+    removeModelRows(row, 1);
 }
 
 void QDataTable::forgetRow(qlonglong id)
@@ -154,9 +139,9 @@ void QDataTable::resetOriginalData(int row, bool bKeepValues)
 {
     if (row < 0 || row >= m_model->rowCount())
         return;
-    CellWrite guard(this);
+    const OwnWrite own(this);
     // Values change behind the indexes' back; they are rebuilt before use.
-    forgetRowNumbers();
+    m_index->forgetRowNumbers();
     setRowState(row, RowUnchanged);
     for (int i = 0; i < m_model->columnCount(); ++i) {
         QStandardItem *item = m_model->item(row, i);
@@ -179,257 +164,5 @@ void QDataTable::resetOriginalData(int row, bool bKeepValues)
         item->setData(QVariant(), Qt::BackgroundRole);
         emit getDispInfo(i, &value, &cell, &record, 0);
         storeDisplay(item, cell);
-    }
-}
-
-bool QDataTable::commit(bool backGround)
-{
-    const bool pending = !m_pendingDelete.isEmpty() || !m_pendingInsert.isEmpty() || !m_pendingUpdate.isEmpty();
-    m_lastError.clear();
-    if (pending && (!m_connection || !m_db)) {
-        m_lastError = QStringLiteral("Connection not defined");
-        qWarning() << "Connection not defined";
-        return false;
-    }
-    disconnectItemChanges();
-    resolveScripts();
-    if (!deletePass(backGround) || !insertPass(backGround) || !updatePass(backGround))
-        return false;
-    connectItemChanges();
-    m_modified = false;
-    return true;
-}
-
-bool QDataTable::failCommit(QSqlQuery &query)
-{
-    if (m_lastError.isEmpty())
-        m_lastError = m_connection->failureText(query);
-    query.finish();
-    connectItemChanges();
-    return false;
-}
-
-QString QDataTable::keyText(const QSqlRecord &record) const
-{
-    const QString key = m_keyField.isEmpty() && record.count() > 0 ? record.fieldName(0) : m_keyField;
-    return QStringLiteral("%1 = %2").arg(key, record.value(key).toString());
-}
-
-// Runs the script for every row of the list, in list order, each row with
-// its own query; the handler takes the row on after a statement that ran.
-// Stops with false at the first row that fails.
-bool QDataTable::runPass(PendingList &list, const QString &script, const char *pass, bool backGround,
-                         const std::function<bool(qlonglong, int, const QSqlRecord &, QSqlQuery &)> &handled)
-{
-    if (list.isEmpty())
-        return true;
-    if (script.isEmpty()) {
-        qDebug() << qPrintable(QStringLiteral("WARNING: %1 script is empty.").arg(QLatin1String(pass))) << objectName();
-        return true;
-    }
-    const QList<qlonglong> ids = list.toList();
-    for (const qlonglong id : ids) {
-        const int row = rowOf(id);
-        if (row < 0) {
-            forgetRow(id);
-            continue;
-        }
-        const QSqlRecord record = getRecord(row, false);
-        QSqlQuery query(*m_db);
-        m_connection->execScript(script, &query, record, false);
-        // A statement that never ran (a closed database) leaves no error
-        // text behind: only an active query has run.
-        if (!query.isActive() || query.lastError().type() != QSqlError::NoError
-                || !handled(id, row, record, query))
-            return failCommit(query);
-        query.finish();
-        if (backGround)
-            QCoreApplication::processEvents();
-    }
-    list.clear();
-    return true;
-}
-
-bool QDataTable::deletePass(bool backGround)
-{
-    return runPass(m_pendingDelete, m_deleteText, "delete", backGround,
-                   [this](qlonglong, int row, const QSqlRecord &, QSqlQuery &query) {
-        query.finish();
-        removeRowAt(row);
-        return true;
-    });
-}
-
-// Writes the row the server returned into the table. A script that returns
-// a select without a row did not store the row (another user removed it,
-// say): the commit fails there and the row keeps the user's values.
-bool QDataTable::takeServerRow(int row, QSqlQuery &query, const char *pass)
-{
-    if (!query.isValid()) {
-        m_lastError = QStringLiteral("Commit of table %1 stopped: the %2 script returned no row for %3")
-                .arg(objectName(), QLatin1String(pass), keyText(getRecord(row, false)));
-        qWarning().noquote() << m_lastError;
-        return false;
-    }
-    setRow(row, shapeServerRow(query.record()), true);
-    setRowState(row, RowUnchanged);
-    return true;
-}
-
-// The server's row takes the column types, as loaded rows do: SQLite
-// returns its booleans as integers. Fields that no column names stay as
-// they are.
-QSqlRecord QDataTable::shapeServerRow(QSqlRecord record) const
-{
-    for (const colInfo &column : m_columns) {
-        const int field = record.indexOf(column.fieldName);
-        if (field < 0 || record.isNull(field))
-            continue;
-        const QVariant converted = m_connection->convert(record.value(field), QVariant::Type(column.dataType));
-        if (!converted.isNull())
-            record.setValue(field, converted);
-    }
-    return record;
-}
-
-bool QDataTable::insertPass(bool backGround)
-{
-    const bool identityFetch = !m_keyField.isEmpty() && hostNoStoredProc();
-    return runPass(m_pendingInsert, m_insertText, "insert", backGround,
-                   [this, identityFetch](qlonglong id, int row, const QSqlRecord &record, QSqlQuery &query) {
-        const QVariant oldKey = record.value(m_keyField);
-        if (identityFetch)
-            m_connection->scopeIdentity(objectName(), &query);
-        if (query.isSelect()) {
-            if (!takeServerRow(row, query, "insert"))
-                return false;
-            const QVariant newKey = query.record().value(m_keyField);
-            qDebug() << "emit dataChanged(" << m_keyField << oldKey << newKey << objectName() << ") ";
-            emit dataChanged(m_keyField, oldKey, newKey, objectName());
-        }
-        // Without a returned row the row stays new but is not sent again.
-        m_pendingInsert.remove(id);
-        return true;
-    });
-}
-
-bool QDataTable::updatePass(bool backGround)
-{
-    return runPass(m_pendingUpdate, m_updateText, "update", backGround,
-                   [this](qlonglong, int row, const QSqlRecord &, QSqlQuery &query) {
-        query.first();
-        if (query.isSelect())
-            return takeServerRow(row, query, "update");
-        setRowState(row, RowUnchanged);
-        return true;
-    });
-}
-
-bool QDataTable::rollback()
-{
-    disconnectItemChanges();
-    const QList<qlonglong> inserted = m_pendingInsert.toList();
-    for (const qlonglong id : inserted) {
-        const int row = rowOf(id);
-        m_pendingDelete.remove(id);
-        if (row >= 0)
-            removeRowAt(row);
-    }
-    m_pendingInsert.clear();
-    const QList<qlonglong> updated = m_pendingUpdate.toList();
-    for (const qlonglong id : updated) {
-        resetOriginalData(rowOf(id), false);
-        m_pendingDelete.remove(id);
-    }
-    m_pendingUpdate.clear();
-    const QList<qlonglong> deleted = m_pendingDelete.toList();
-    for (const qlonglong id : deleted)
-        resetOriginalData(rowOf(id), false);
-    m_pendingDelete.clear();
-    connectItemChanges();
-    m_modified = false;
-    return true;
-}
-
-QDataTable::Snapshot::~Snapshot()
-{
-    for (const QList<QStandardItem *> &row : qAsConst(rows))
-        qDeleteAll(row);
-}
-
-QVector<int> QDataTable::rowsOf(const PendingList &list) const
-{
-    QVector<int> rows;
-    const QList<qlonglong> ids = list.toList();
-    for (const qlonglong id : ids)
-        rows.append(rowOf(id));
-    return rows;
-}
-
-std::shared_ptr<QDataTable::Snapshot> QDataTable::saveSnapshot() const
-{
-    auto snapshot = std::make_shared<Snapshot>();
-    for (int row = 0; row < m_model->rowCount(); ++row) {
-        QList<QStandardItem *> items;
-        for (int column = 0; column < m_model->columnCount(); ++column) {
-            const QStandardItem *item = m_model->item(row, column);
-            items.append(item ? item->clone() : new QStandardItem);
-        }
-        snapshot->rows.append(items);
-    }
-    snapshot->pendingInsert = rowsOf(m_pendingInsert);
-    snapshot->pendingUpdate = rowsOf(m_pendingUpdate);
-    snapshot->pendingDelete = rowsOf(m_pendingDelete);
-    snapshot->autoIncrement = m_autoIncrement;
-    snapshot->modified = m_modified;
-    snapshot->currentRow = m_currentRow;
-    snapshot->state = m_state;
-    snapshot->viewRow = getViewCurrentRow();
-    return snapshot;
-}
-
-void QDataTable::restoreSnapshot(const Snapshot &snapshot)
-{
-    CellWrite guard(this);
-    m_model->removeRows(0, m_model->rowCount());
-    m_pendingInsert.clear();
-    m_pendingUpdate.clear();
-    m_pendingDelete.clear();
-    for (const QList<QStandardItem *> &row : snapshot.rows) {
-        QList<QStandardItem *> items;
-        for (const QStandardItem *item : row)
-            items.append(item->clone());
-        m_model->appendRow(items);
-    }
-    for (const int row : snapshot.pendingInsert)
-        m_pendingInsert.add(rowId(row));
-    for (const int row : snapshot.pendingUpdate)
-        m_pendingUpdate.add(rowId(row));
-    for (const int row : snapshot.pendingDelete)
-        m_pendingDelete.add(rowId(row));
-    m_autoIncrement = snapshot.autoIncrement;
-    m_modified = snapshot.modified;
-    m_currentRow = snapshot.currentRow;
-    m_state = snapshot.state;
-    forgetRowNumbers();
-    rebuildTextIndexes();
-    if (m_view) {
-        applyFilters();
-        if (snapshot.viewRow >= 0)
-            m_view->setCurrentIndex(m_model->index(snapshot.viewRow, 0));
-    }
-}
-
-void QDataTable::rebuildTextIndexes()
-{
-    m_textIndexes.clear();
-    for (int column = 0; column < m_columns.size(); ++column) {
-        if (!(m_columns.at(column).flags & ColumnTextIndex))
-            continue;
-        QMultiHash<QString, QStandardItem *> &index = m_textIndexes[column];
-        for (int row = 0; row < m_model->rowCount(); ++row) {
-            if (const QStandardItem *item = m_model->item(row, column))
-                index.insert(item->text(), m_model->item(row, 0));
-        }
     }
 }

@@ -2,6 +2,7 @@
 
 #include "qdatatable.h"
 #include "qsqlconnection.h"
+#include "rowindex.h"
 
 #include <QHeaderView>
 #include <QSet>
@@ -11,59 +12,6 @@
 
 #include <algorithm>
 #include <numeric>
-
-namespace {
-
-// Values of one class compare equal exactly when their keys are equal, the
-// way QVariant compares them; nulls are left out (they equal only a null).
-enum ValueClass { NoClass, IntegerClass, RealClass, TextClass, BoolClass };
-
-ValueClass classOf(const QVariant &value)
-{
-    switch (value.userType()) {
-    case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
-    case QMetaType::Short: case QMetaType::UShort: case QMetaType::Long: case QMetaType::ULong:
-        return IntegerClass;
-    case QMetaType::Double: case QMetaType::Float:
-        return RealClass;
-    case QMetaType::QString:
-        return TextClass;
-    case QMetaType::Bool:
-        return BoolClass;
-    default:
-        return NoClass;
-    }
-}
-
-QString keyOf(int valueClass, const QVariant &value)
-{
-    switch (valueClass) {
-    case IntegerClass:
-        return QString::number(value.toLongLong());
-    case RealClass: {
-        const double number = value.toDouble();
-        return QString::number(number == 0 ? 0.0 : number, 'g', 17);
-    }
-    case BoolClass:
-        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    default:
-        return value.toString();
-    }
-}
-
-void insertSorted(QVector<int> &rows, int row)
-{
-    rows.insert(std::lower_bound(rows.begin(), rows.end(), row), row);
-}
-
-void removeSorted(QVector<int> &rows, int row)
-{
-    const auto it = std::lower_bound(rows.begin(), rows.end(), row);
-    if (it != rows.end() && *it == row)
-        rows.erase(it);
-}
-
-} // namespace
 
 int QDataTable::columnOf(const QString &fldName) const
 {
@@ -114,95 +62,10 @@ bool QDataTable::match(const QSqlRecord &record, const QStringList &fldNames, co
     return true;
 }
 
-void QDataTable::forgetRowNumbers()
-{
-    m_scanIndexes.clear();
-    m_hashIndexesStale = true;
-}
-
-void QDataTable::rebuildHashIndexes()
-{
-    if (!m_hashIndexesStale)
-        return;
-    m_hashIndexesStale = false;
-    for (auto it = m_hashIndexes.begin(); it != m_hashIndexes.end(); ++it) {
-        it.value().clear();
-        const int column = columnOf(it.key());
-        if (column < 0)
-            continue;
-        for (int row = 0; row < m_model->rowCount(); ++row)
-            it.value().insert(cellValue(row, column).toString(), row);
-    }
-}
-
-// Rows by value of one column, built on first use for a column whose values
-// are all of one class; null when the column mixes classes.
-const QDataTable::ScanIndex *QDataTable::scanIndex(int column)
-{
-    auto it = m_scanIndexes.find(column);
-    if (it != m_scanIndexes.end())
-        return it->valueClass == NoClass ? nullptr : &it.value();
-    ScanIndex index;
-    index.valueClass = NoClass;
-    bool mixed = false;
-    for (int row = 0; row < m_model->rowCount() && !mixed; ++row) {
-        const QVariant value = cellValue(row, column);
-        if (!value.isValid())
-            continue;
-        const int valueClass = classOf(value);
-        if (valueClass == NoClass || (index.valueClass != NoClass && valueClass != index.valueClass))
-            mixed = true;
-        index.valueClass = valueClass;
-    }
-    if (mixed)
-        index.valueClass = NoClass;
-    if (index.valueClass != NoClass) {
-        for (int row = 0; row < m_model->rowCount(); ++row) {
-            const QVariant value = cellValue(row, column);
-            if (!value.isNull())
-                index.rows[keyOf(index.valueClass, value)].append(row);
-        }
-    }
-    it = m_scanIndexes.insert(column, index);
-    return index.valueClass == NoClass ? nullptr : &it.value();
-}
-
-void QDataTable::updateScanIndex(int column, int row, const QVariant &previous, const QVariant &value)
-{
-    auto it = m_scanIndexes.find(column);
-    if (it == m_scanIndexes.end())
-        return;
-    ScanIndex &index = it.value();
-    if (index.valueClass == NoClass || (value.isValid() && classOf(value) != index.valueClass)) {
-        m_scanIndexes.erase(it);
-        return;
-    }
-    if (!previous.isNull())
-        removeSorted(index.rows[keyOf(index.valueClass, previous)], row);
-    if (!value.isNull())
-        insertSorted(index.rows[keyOf(index.valueClass, value)], row);
-}
-
-// The rows, in order, that may hold the values: all rows, or those the
-// first searchable column lists under the first value.
-QVector<int> QDataTable::candidateRows(const QVector<int> &columns, const QList<QVariant> &values)
-{
-    for (int i = 0; i < columns.size(); ++i) {
-        if (values.at(i).isNull())
-            continue;
-        const ScanIndex *index = scanIndex(columns.at(i));
-        if (index && classOf(values.at(i)) == index->valueClass)
-            return index->rows.value(keyOf(index->valueClass, values.at(i)));
-    }
-    QVector<int> all(m_model->rowCount());
-    std::iota(all.begin(), all.end(), 0);
-    return all;
-}
-
 QVector<int> QDataTable::matchingRows(const QVector<int> &columns, const QList<QVariant> &values, int limit)
 {
     QVector<int> found;
-    const QVector<int> candidates = candidateRows(columns, values);
+    const QVector<int> candidates = m_index->candidateRows(columns, values);
     for (const int row : candidates) {
         if (getRowState(row) == RowDeleted || !rowMatches(row, columns, values))
             continue;
@@ -213,32 +76,6 @@ QVector<int> QDataTable::matchingRows(const QVector<int> &columns, const QList<Q
     return found;
 }
 
-// Rows that the hash indexes of all the fields hold under the values, in order.
-QVector<int> QDataTable::hashedRows(const QStringList &fldNames, const QList<QVariant> &fldValues)
-{
-    rebuildHashIndexes();
-    QSet<qlonglong> rows;
-    for (int i = 0; i < fldNames.size(); ++i) {
-        const QList<qlonglong> hits = m_hashIndexes.value(fldNames.at(i)).values(fldValues.at(i).toString());
-        const QSet<qlonglong> set(hits.cbegin(), hits.cend());
-        rows = i == 0 ? set : rows.intersect(set);
-    }
-    QVector<int> sorted;
-    for (const qlonglong row : qAsConst(rows))
-        sorted.append(int(row));
-    std::sort(sorted.begin(), sorted.end());
-    return sorted;
-}
-
-bool QDataTable::allHashed(const QStringList &fldNames) const
-{
-    for (const QString &name : fldNames) {
-        if (m_indexKinds.value(name, 0) != IndexHash)
-            return false;
-    }
-    return !fldNames.isEmpty();
-}
-
 int QDataTable::locate(const QString &fldName, const QVariant &fldValue)
 {
     return locate(QStringList{fldName}, QList<QVariant>{fldValue});
@@ -246,7 +83,7 @@ int QDataTable::locate(const QString &fldName, const QVariant &fldValue)
 
 int QDataTable::locate(const QStringList &fldNames, const QList<QVariant> &fldValues)
 {
-    if (fldNames.size() != fldValues.size() || m_state == -2)
+    if (fldNames.size() != fldValues.size() || m_state == TableClosed)
         return -1;
     QVector<int> columns;
     for (const QString &name : fldNames) {
@@ -257,8 +94,8 @@ int QDataTable::locate(const QStringList &fldNames, const QList<QVariant> &fldVa
     }
     // The indexed path skips deleted rows like the scan does: a data link
     // that found a deleted row again and again would never end.
-    if (allHashed(fldNames)) {
-        const QVector<int> hits = hashedRows(fldNames, fldValues);
+    if (m_index->allHashed(fldNames)) {
+        const QVector<int> hits = m_index->hashedRows(fldNames, fldValues);
         for (const int row : hits) {
             if (row < m_model->rowCount() && getRowState(row) != RowDeleted && rowMatches(row, columns, fldValues)) {
                 m_currentRow = row;
@@ -296,7 +133,7 @@ void QDataTable::getRows(QDataTable *target, const QStringList &fldNames, const 
     }
     // Index hits are checked like scanned rows: an index can hold rows that
     // no longer match, and copying them would hand out wrong rows.
-    QVector<int> rows = allHashed(fldNames) ? hashedRows(fldNames, fldValues)
+    QVector<int> rows = m_index->allHashed(fldNames) ? m_index->hashedRows(fldNames, fldValues)
                                             : matchingRows(columns, fldValues, -1);
     for (const int row : qAsConst(rows)) {
         if (row >= m_model->rowCount() || getRowState(row) == RowDeleted || !rowMatches(row, columns, fldValues))
@@ -316,7 +153,7 @@ void QDataTable::appendCopy(QSqlRecord record)
             m_autoIncrement.insert(column.fieldName, m_autoIncrement.value(column.fieldName, 0) + column.autoInc);
     }
     m_currentRow = appendFilledRow(record, RowNew);
-    m_state = 0;
+    m_state = TableOpenWithData;
 }
 
 bool QDataTable::append(QString fldName, QVariant fldValue, bool overwrite)
@@ -338,14 +175,14 @@ bool QDataTable::append(QStringList fldNames, QVariantList fldValues, bool overw
         setSelectParam(fldNames.at(i), fldValues.at(i));
         m_loadedValues.insert(fldNames.at(i), fldValues.at(i));
     }
-    if (m_state == -2)
+    if (m_state == TableClosed)
         return open(false, false);
     resolveScripts();
     if (m_selectText.isEmpty())
         return true;
-    if (!m_connection || !m_db)
+    if (!database())
         return false;
-    QSqlQuery query(*m_db);
+    QSqlQuery query(*database());
     m_connection->execScript(m_selectText, &query, m_selectParams, false);
     if (!query.isActive()) {
         // A select that did not run loaded nothing: the values must not count
@@ -362,9 +199,9 @@ bool QDataTable::append(QStringList fldNames, QVariantList fldValues, bool overw
 bool QDataTable::mergeRows(QSqlQuery &query)
 {
     do {
-        if (!query.isValid())
+        if (!query.isValid() || !m_connection)
             return false;
-        const QSqlRecord shaped = m_connection->convert(query.record(), m_columns);
+        const QSqlRecord shaped = shapeRow(query.record(), LoadedRow);
         if (!shaped.isEmpty()) {
             int row = locate(m_keyField, shaped.value(m_keyField));
             if (row < 0) {
@@ -372,7 +209,7 @@ bool QDataTable::mergeRows(QSqlQuery &query)
                 QList<QStandardItem *> items;
                 for (int i = 0; i < m_columns.size(); ++i)
                     items.append(new QStandardItem);
-                m_model->appendRow(items);
+                m_model->appendRow(stampRow(items));
             }
             setRow(row, shaped, true);
         }
@@ -429,7 +266,7 @@ void QDataTable::applyFilters()
     QSet<QStandardItem *> visible;
     bool everyRow = true;
     for (auto it = m_filters.cbegin(); it != m_filters.cend(); ++it) {
-        const QMultiHash<QString, QStandardItem *> index = m_textIndexes.value(it.key());
+        const QMultiHash<QString, QStandardItem *> index = m_index->textIndex(int(it.key()));
         QSet<QStandardItem *> matched;
         for (const QString &value : it.value().values) {
             for (auto hit = index.constFind(value); hit != index.cend() && hit.key() == value; ++hit)

@@ -2,6 +2,7 @@
 
 #include "qdatatable.h"
 #include "readonlydelegate.h"
+#include "rowindex.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -38,7 +39,7 @@ void QDataTable::setView(QTableView *view)
     // select gave them until the user sorts.
     view->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     view->setSortingEnabled(true);
-    if (m_state != -2)
+    if (m_state != TableClosed)
         prepareView(view);
     m_debugShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::ALT | Qt::Key_I), view);
     m_debugShortcut->setContext(Qt::WidgetWithChildrenShortcut);
@@ -87,7 +88,8 @@ QSqlRecord QDataTable::getViewCurrentRecord() const
 // which must never be taken for a new value.
 void QDataTable::onItemChanged(QStandardItem *item)
 {
-    if (m_ownWrites > 0 || !item || item->column() >= m_columns.size())
+    // A closed table takes no edits.
+    if (m_ownWrites > 0 || m_state == TableClosed || !item || item->column() >= m_columns.size())
         return;
     const int row = item->row();
     const QVariant edited = item->data(Qt::EditRole);
@@ -98,11 +100,12 @@ void QDataTable::onItemChanged(QStandardItem *item)
     if (state != RowNew && state != RowDeleted)
         setRowState(row, RowModified);
     if (m_directEdit && getRowState(row) != RowDeleted) {
-        m_model->blockSignals(true);
-        forgetRowNumbers();
-        setItemValue(item, edited, CurrentValueRole);
-        setRow(row, getRecord(row, false), false);
-        m_model->blockSignals(false);
+        {
+            const OwnWrite quiet(this, OwnWrite::Quiet);
+            m_index->forgetRowNumbers();
+            setItemValue(item, edited, CurrentValueRole);
+            setRow(row, getRecord(row, false), false);
+        }
         refreshRow(row);
     }
 }

@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <QStandardItemModel>
 #include <QtTest>
+#include <memory>
 
 // The data table on the real driver and a real database of each back end:
 // loading, the row write, row states and pending lists, commit, failures
@@ -269,9 +270,9 @@ void tst_QDataTable::opensWithoutData()
 
 void tst_QDataTable::keepsEventLoopAliveInBackground()
 {
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, QStringLiteral("sqlite"), true);
-    QDataTable table(QStringLiteral("t_product_version"), &tc.connection());
+    auto tc = std::make_unique<TestConnection>();
+    OPEN_TEST_CONNECTION(*tc, QStringLiteral("sqlite"), true);
+    QDataTable table(QStringLiteral("t_product_version"), &tc->connection());
     table.setScripts(QStringLiteral("PRODUCT_VERSION_SELECT"));
     int ticks = 0;
     QTimer timer;
@@ -280,6 +281,14 @@ void tst_QDataTable::keepsEventLoopAliveInBackground()
     table.open(true, false);
     QVERIFY(table.rowCount() >= 300);
     QVERIFY(ticks > 0);
+    // The host may delete the connection first: the table lets go of it.
+    table.newRow(true);
+    tc.reset();
+    QVERIFY(!table.connection());
+    QVERIFY(!table.commit());
+    table.close();
+    QVERIFY(table.open());
+    QCOMPARE(table.getTableState(), int(TableOpenWithoutData));
 }
 
 // The row write: partial records, the display callback, and own writes
@@ -351,6 +360,8 @@ void tst_QDataTable::tracksStatesAndPendingLists()
     QDataTable *table = unitsTable(&tc.connection());
     table->open();
     int row = 0;
+    // The table's own silencing nests: it must not unblock a caller's block.
+    const QSignalBlocker callerBlock(table->getModel());
     for (const QChar step : steps) {
         switch (step.toLatin1()) {
         case 'n': table->newRow(true); row = table->lastRow(); break;
@@ -359,6 +370,7 @@ void tst_QDataTable::tracksStatesAndPendingLists()
         case 'i': table->forceInsert(row); break;
         case 'u': table->forceUpdate(row); break;
         }
+        QVERIFY(table->getModel()->signalsBlocked());
     }
     QCOMPARE(QString::number(table->getRowState(row)), state);
     const qlonglong id = table->rowId(row);
@@ -385,12 +397,20 @@ void tst_QDataTable::givesTemporaryKeys()
     // Without a fill the cells stay empty until the caller writes the record.
     QVERIFY(table->getRecord(table->lastRow()).value(QStringLiteral("id")).isNull());
     QCOMPARE(table->getRowState(table->lastRow()), 1);
+    const qlonglong killed = table->rowId(table->lastRow());
     QVERIFY(table->killRow(table->lastRow()));
     QVERIFY(table->killRow(table->rowCount() + 5));
     QCOMPARE(table->pendingInserts().size(), 1);
+    // A new row may reuse the killed row's memory, never its identity.
+    table->newRow(false);
+    QCOMPARE(table->rowOf(killed), -1);
+    QCOMPARE(table->rowOf(table->rowId(table->lastRow())), table->lastRow());
     table->close();
     table->open();
     QCOMPARE(table->newRow(true).value(QStringLiteral("id")).toInt(), -1);
+    table->setConnection(nullptr);
+    QVERIFY(!table->connection());
+    QVERIFY(!table->commit());
 }
 
 void tst_QDataTable::refusesEditsOutsideRows()

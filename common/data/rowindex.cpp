@@ -1,0 +1,270 @@
+#include "rowindex.h"
+#include "qdatatable.h"
+
+#include <QSet>
+#include <QSqlRecord>
+#include <QStandardItemModel>
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+// Values of one class compare equal exactly when their keys are equal, the
+// way QVariant compares them; nulls are left out (they equal only a null).
+enum ValueClass { NoClass, IntegerClass, RealClass, TextClass, BoolClass };
+
+ValueClass classOf(const QVariant &value)
+{
+    switch (value.userType()) {
+    case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
+    case QMetaType::Short: case QMetaType::UShort: case QMetaType::Long: case QMetaType::ULong:
+        return IntegerClass;
+    case QMetaType::Double: case QMetaType::Float:
+        return RealClass;
+    case QMetaType::QString:
+        return TextClass;
+    case QMetaType::Bool:
+        return BoolClass;
+    default:
+        return NoClass;
+    }
+}
+
+QString keyOf(int valueClass, const QVariant &value)
+{
+    switch (valueClass) {
+    case IntegerClass:
+        return QString::number(value.toLongLong());
+    case RealClass: {
+        const double number = value.toDouble();
+        return QString::number(number == 0 ? 0.0 : number, 'g', 17);
+    }
+    case BoolClass:
+        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    default:
+        return value.toString();
+    }
+}
+
+void insertSorted(QVector<int> &rows, int row)
+{
+    rows.insert(std::lower_bound(rows.begin(), rows.end(), row), row);
+}
+
+void removeSorted(QVector<int> &rows, int row)
+{
+    const auto it = std::lower_bound(rows.begin(), rows.end(), row);
+    if (it != rows.end() && *it == row)
+        rows.erase(it);
+}
+
+} // namespace
+
+RowIndex::RowIndex(const QStandardItemModel &model, const infoList &columns)
+    : m_model(model), m_columns(columns)
+{
+}
+
+bool RowIndex::addKind(const QString &field, int kind)
+{
+    if (m_kinds.contains(field))
+        return false;
+    m_kinds.insert(field, kind);
+    if (kind == IndexHash) {
+        m_hashes.insert(field, QMultiHash<QString, qlonglong>());
+        // Rows already loaded are indexed before the index is first used.
+        m_hashesStale = m_hashesStale || m_model.rowCount() > 0;
+    }
+    return true;
+}
+
+bool RowIndex::allHashed(const QStringList &fields) const
+{
+    for (const QString &name : fields) {
+        if (kind(name) != IndexHash)
+            return false;
+    }
+    return !fields.isEmpty();
+}
+
+void RowIndex::dropKinds()
+{
+    m_kinds.clear();
+    m_hashes.clear();
+}
+
+void RowIndex::clear()
+{
+    for (auto it = m_hashes.begin(); it != m_hashes.end(); ++it)
+        it.value().clear();
+    m_texts.clear();
+    m_scans.clear();
+    m_hashesStale = false;
+}
+
+void RowIndex::forgetRowNumbers()
+{
+    m_scans.clear();
+    m_hashesStale = true;
+}
+
+QVariant RowIndex::cellValue(int row, int column) const
+{
+    const QStandardItem *item = m_model.item(row, column);
+    return item ? item->data(CurrentValueRole) : QVariant();
+}
+
+int RowIndex::columnOf(const QString &field) const
+{
+    for (int i = 0; i < m_columns.size(); ++i) {
+        if (m_columns.at(i).fieldName == field)
+            return i;
+    }
+    return -1;
+}
+
+// The previous hash entry goes whatever the row's state: a stale entry would
+// make index users that trust their candidates find rows that no longer match.
+void RowIndex::valueWritten(int row, int column, const QVariant &previous, bool hadPrevious, const QVariant &value)
+{
+    if (!m_scans.isEmpty())
+        updateScanIndex(column, row, previous, value);
+    const QString &field = m_columns.at(column).fieldName;
+    if (kind(field) != IndexHash)
+        return;
+    QMultiHash<QString, qlonglong> &index = m_hashes[field];
+    if (hadPrevious)
+        index.remove(previous.toString(), row);
+    index.insert(value.toString(), row);
+}
+
+void RowIndex::textWritten(int column, QStandardItem *first, const QString &previousText, bool hadPrevious,
+                           const QString &text)
+{
+    QMultiHash<QString, QStandardItem *> &index = m_texts[column];
+    if (hadPrevious)
+        index.remove(previousText, first);
+    index.insert(text, first);
+}
+
+void RowIndex::rowRemoved(int row, const QSqlRecord &record)
+{
+    for (auto it = m_hashes.begin(); it != m_hashes.end(); ++it) {
+        if (kind(it.key()) == IndexHash && record.contains(it.key()))
+            it.value().remove(record.value(it.key()).toString(), row);
+    }
+    QStandardItem *first = m_model.item(row, 0);
+    for (auto it = m_texts.begin(); it != m_texts.end(); ++it) {
+        const QStandardItem *cell = m_model.item(row, int(it.key()));
+        if (cell)
+            it.value().remove(cell->data(Qt::DisplayRole).toString(), first);
+    }
+}
+
+void RowIndex::rebuildTexts()
+{
+    m_texts.clear();
+    for (int column = 0; column < m_columns.size(); ++column) {
+        if (!(m_columns.at(column).flags & ColumnTextIndex))
+            continue;
+        QMultiHash<QString, QStandardItem *> &index = m_texts[column];
+        for (int row = 0; row < m_model.rowCount(); ++row) {
+            if (const QStandardItem *item = m_model.item(row, column))
+                index.insert(item->text(), m_model.item(row, 0));
+        }
+    }
+}
+
+void RowIndex::rebuildHashes()
+{
+    if (!m_hashesStale)
+        return;
+    m_hashesStale = false;
+    for (auto it = m_hashes.begin(); it != m_hashes.end(); ++it) {
+        it.value().clear();
+        const int column = columnOf(it.key());
+        if (column < 0)
+            continue;
+        for (int row = 0; row < m_model.rowCount(); ++row)
+            it.value().insert(cellValue(row, column).toString(), row);
+    }
+}
+
+QVector<int> RowIndex::hashedRows(const QStringList &fields, const QList<QVariant> &values)
+{
+    rebuildHashes();
+    QSet<qlonglong> rows;
+    for (int i = 0; i < fields.size(); ++i) {
+        const QList<qlonglong> hits = m_hashes.value(fields.at(i)).values(values.at(i).toString());
+        const QSet<qlonglong> set(hits.cbegin(), hits.cend());
+        rows = i == 0 ? set : rows.intersect(set);
+    }
+    QVector<int> sorted;
+    for (const qlonglong row : qAsConst(rows))
+        sorted.append(int(row));
+    std::sort(sorted.begin(), sorted.end());
+    return sorted;
+}
+
+// Rows by value of one column, built on first use for a column whose values
+// are all of one class; null when the column mixes classes.
+const RowIndex::ScanIndex *RowIndex::scanIndex(int column)
+{
+    auto it = m_scans.find(column);
+    if (it != m_scans.end())
+        return it->valueClass == NoClass ? nullptr : &it.value();
+    ScanIndex index;
+    index.valueClass = NoClass;
+    bool mixed = false;
+    for (int row = 0; row < m_model.rowCount() && !mixed; ++row) {
+        const QVariant value = cellValue(row, column);
+        if (!value.isValid())
+            continue;
+        const int valueClass = classOf(value);
+        if (valueClass == NoClass || (index.valueClass != NoClass && valueClass != index.valueClass))
+            mixed = true;
+        index.valueClass = valueClass;
+    }
+    if (mixed)
+        index.valueClass = NoClass;
+    if (index.valueClass != NoClass) {
+        for (int row = 0; row < m_model.rowCount(); ++row) {
+            const QVariant value = cellValue(row, column);
+            if (!value.isNull())
+                index.rows[keyOf(index.valueClass, value)].append(row);
+        }
+    }
+    it = m_scans.insert(column, index);
+    return index.valueClass == NoClass ? nullptr : &it.value();
+}
+
+void RowIndex::updateScanIndex(int column, int row, const QVariant &previous, const QVariant &value)
+{
+    auto it = m_scans.find(column);
+    if (it == m_scans.end())
+        return;
+    ScanIndex &index = it.value();
+    if (index.valueClass == NoClass || (value.isValid() && classOf(value) != index.valueClass)) {
+        m_scans.erase(it);
+        return;
+    }
+    if (!previous.isNull())
+        removeSorted(index.rows[keyOf(index.valueClass, previous)], row);
+    if (!value.isNull())
+        insertSorted(index.rows[keyOf(index.valueClass, value)], row);
+}
+
+QVector<int> RowIndex::candidateRows(const QVector<int> &columns, const QList<QVariant> &values)
+{
+    for (int i = 0; i < columns.size(); ++i) {
+        if (values.at(i).isNull())
+            continue;
+        const ScanIndex *index = scanIndex(columns.at(i));
+        if (index && classOf(values.at(i)) == index->valueClass)
+            return index->rows.value(keyOf(index->valueClass, values.at(i)));
+    }
+    QVector<int> all(m_model.rowCount());
+    std::iota(all.begin(), all.end(), 0);
+    return all;
+}

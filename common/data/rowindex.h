@@ -1,0 +1,75 @@
+#pragma once
+
+#include "colinfo.h"
+
+#include <QHash>
+#include <QMap>
+#include <QMultiHash>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+class QSqlRecord;
+class QStandardItem;
+class QStandardItemModel;
+
+// The search indexes of a data table's rows, kept beside its model:
+// - hash indexes (value as text -> row numbers) of the fields given index kind IndexHash;
+// - display-text indexes (text -> the row's first item) of the columns flagged for them, which filters use;
+// - scan indexes (value -> sorted row numbers), built on first use, for searches on other columns.
+// Row numbers go stale when rows move or go; the owner says so with forgetRowNumbers().
+class RowIndex
+{
+public:
+    RowIndex(const QStandardItemModel &model, const infoList &columns);
+
+    // False when the field already has an index kind.
+    bool addKind(const QString &field, int kind);
+    int kind(const QString &field) const { return m_kinds.value(field, 0); }
+    // True when every field has a hash index (and there is a field).
+    bool allHashed(const QStringList &fields) const;
+    // Forgets the index kinds along with the entries.
+    void dropKinds();
+    // Empties every index; the kinds stay.
+    void clear();
+    void forgetRowNumbers();
+
+    // Upkeep of a cell write: its value, and its display text when the column
+    // keeps a display-text index.
+    void valueWritten(int row, int column, const QVariant &previous, bool hadPrevious, const QVariant &value);
+    void textWritten(int column, QStandardItem *first, const QString &previousText, bool hadPrevious,
+                     const QString &text);
+    // Takes out the entries of a row about to go.
+    void rowRemoved(int row, const QSqlRecord &record);
+    void rebuildTexts();
+
+    // The distinct display texts of a column.
+    QStringList texts(int column) const { return m_texts.value(column).uniqueKeys(); }
+    QMultiHash<QString, QStandardItem *> textIndex(int column) const { return m_texts.value(column); }
+    // Rows that the hash indexes of all the fields hold under the values, in order.
+    QVector<int> hashedRows(const QStringList &fields, const QList<QVariant> &values);
+    // The rows, in order, that may hold the values: all rows, or those the
+    // first searchable column lists under its value.
+    QVector<int> candidateRows(const QVector<int> &columns, const QList<QVariant> &values);
+
+private:
+    struct ScanIndex
+    {
+        int valueClass = 0;
+        QHash<QString, QVector<int>> rows;
+    };
+    QVariant cellValue(int row, int column) const;
+    int columnOf(const QString &field) const;
+    void rebuildHashes();
+    const ScanIndex *scanIndex(int column);
+    void updateScanIndex(int column, int row, const QVariant &previous, const QVariant &value);
+
+    const QStandardItemModel &m_model;
+    const infoList &m_columns;
+    QMap<QString, int> m_kinds;
+    QHash<QString, QMultiHash<QString, qlonglong>> m_hashes;
+    // Rows moved or removed: the hash indexes' row numbers are rebuilt before use.
+    bool m_hashesStale = false;
+    QMap<qlonglong, QMultiHash<QString, QStandardItem *>> m_texts;
+    QHash<int, ScanIndex> m_scans;
+};
