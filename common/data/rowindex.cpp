@@ -47,6 +47,13 @@ QString keyOf(int valueClass, const QVariant &value)
     }
 }
 
+// A null number reads as "0" in Qt 5: a null must have the key a search for
+// null asks with, and never the key of 0.
+QString hashKey(const QVariant &value)
+{
+    return value.isNull() ? QString() : value.toString();
+}
+
 void insertSorted(QVector<int> &rows, int row)
 {
     rows.insert(std::lower_bound(rows.begin(), rows.end(), row), row);
@@ -135,8 +142,8 @@ void RowIndex::valueWritten(int row, int column, const QVariant &previous, bool 
         return;
     QMultiHash<QString, qlonglong> &index = m_hashes[field];
     if (hadPrevious)
-        index.remove(previous.toString(), row);
-    index.insert(value.toString(), row);
+        index.remove(hashKey(previous), row);
+    index.insert(hashKey(value), row);
 }
 
 void RowIndex::textWritten(int column, QStandardItem *first, const QString &previousText, bool hadPrevious,
@@ -152,7 +159,7 @@ void RowIndex::rowRemoved(int row, const QSqlRecord &record)
 {
     for (auto it = m_hashes.begin(); it != m_hashes.end(); ++it) {
         if (kind(it.key()) == IndexHash && record.contains(it.key()))
-            it.value().remove(record.value(it.key()).toString(), row);
+            it.value().remove(hashKey(record.value(it.key())), row);
     }
     QStandardItem *first = m_model.item(row, 0);
     for (auto it = m_texts.begin(); it != m_texts.end(); ++it) {
@@ -187,7 +194,7 @@ void RowIndex::rebuildHashes()
         if (column < 0)
             continue;
         for (int row = 0; row < m_model.rowCount(); ++row)
-            it.value().insert(cellValue(row, column).toString(), row);
+            it.value().insert(hashKey(cellValue(row, column)), row);
     }
 }
 
@@ -196,7 +203,7 @@ QVector<int> RowIndex::hashedRows(const QStringList &fields, const QList<QVarian
     rebuildHashes();
     QSet<qlonglong> rows;
     for (int i = 0; i < fields.size(); ++i) {
-        const QList<qlonglong> hits = m_hashes.value(fields.at(i)).values(values.at(i).toString());
+        const QList<qlonglong> hits = m_hashes.value(fields.at(i)).values(hashKey(values.at(i)));
         const QSet<qlonglong> set(hits.cbegin(), hits.cend());
         rows = i == 0 ? set : rows.intersect(set);
     }

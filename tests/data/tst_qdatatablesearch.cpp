@@ -183,7 +183,8 @@ void tst_QDataTableSearch::copiesRows()
 
     // Rows with a null never turn up in a search for 0.
     QDataTable tree(QStringLiteral("tree"), nullptr);
-    tree.addColumn(QStringLiteral("id_parent"), QVariant::LongLong, true);
+    tree.addColumn(QStringLiteral("id_parent"), QVariant::LongLong, true, QString(), 0, 100, QVariant(),
+                   indexed ? ColumnHashIndex : 0);
     tree.open();
     for (const QVariant &parent : {QVariant(QVariant::LongLong), QVariant(Q_INT64_C(0)), QVariant(QVariant::LongLong)}) {
         QSqlRecord record = tree.newRow(false);
