@@ -2,16 +2,15 @@
 #include "hostcontract.h"
 #include "qsqlconnection.h"
 #include "rowindex.h"
+#include "viewbinding.h"
 
 #include <QCoreApplication>
 #include <QDebug>
-#include <QHeaderView>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QStandardItemModel>
-#include <QTableView>
 
 namespace {
 
@@ -60,6 +59,7 @@ QDataTable::QDataTable(const QString &name, QSqlConnection *connection, QObject 
     m_model->setObjectName(name + QStringLiteral("_data_"));
     m_model->setSortRole(CurrentValueRole);
     m_index = std::make_unique<RowIndex>(*m_model, m_columns);
+    m_binding = std::make_unique<ViewBinding>(*m_model, m_columns, *m_index);
     // Row numbers held by the indexes go stale when rows move or go.
     const auto forget = [this] { m_index->forgetRowNumbers(); };
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, forget);
@@ -228,8 +228,7 @@ bool QDataTable::open(bool backGround, bool printQuery)
                 m_autoIncrement.insert(column.fieldName, 0);
         }
     }
-    if (m_view)
-        prepareView(m_view);
+    m_binding->prepare(m_binding->view());
     return true;
 }
 
@@ -335,8 +334,7 @@ bool QDataTable::loadRows(QSqlQuery &query, bool backGround)
         QSqlRecord shaped = shapeRow(query.record(), LoadedRow);
         if (!shaped.isEmpty()) {
             appendFilledRow(shaped, RowUnchanged);
-            if (m_view)
-                prepareView(m_view);
+            m_binding->prepare(m_binding->view());
         }
         if (backGround)
             QCoreApplication::processEvents();
@@ -413,9 +411,9 @@ void QDataTable::close()
     m_modified = false;
     m_currentRow = -1;
     m_index->clear();
-    m_filters.clear();
+    m_binding->clearFilters();
+    m_binding->apply();
     m_loadedValues.clear();
-    m_hiddenRows = 0;
 }
 
 QList<QStandardItem *> QDataTable::rowItems(int row, bool create)
@@ -647,7 +645,7 @@ int QDataTable::rowCount()
 
 int QDataTable::visibleRowCount()
 {
-    return int(m_model->rowCount() - m_hiddenRows);
+    return m_model->rowCount() - m_binding->hiddenRows();
 }
 
 int QDataTable::lastRow()

@@ -22,13 +22,13 @@
 #include <functional>
 #include <memory>
 
-class QShortcut;
 class QSqlConnection;
 class QSqlQuery;
 class QStandardItem;
 class QStandardItemModel;
 class QTableView;
 class RowIndex;
+class ViewBinding;
 
 // Row state, under Qt::UserRole + 3 of a row's first item.
 typedef int rowState;
@@ -210,6 +210,7 @@ private slots:
 
 private:
     friend class QDataSet;
+    friend class TableCommit;
     // The client state a failed data-set commit must bring back.
     struct Snapshot
     {
@@ -281,12 +282,6 @@ private:
     void forgetRow(qlonglong id);
     void removeRowAt(int row);
     void storeDisplay(QStandardItem *item, const cellData &cell, bool fresh = false);
-    bool runPass(PendingList &list, const QString &script, const char *pass, bool backGround,
-                 const std::function<bool(qlonglong, int, const QSqlRecord &, QSqlQuery &)> &handled);
-    bool deletePass(bool backGround);
-    bool insertPass(bool backGround);
-    bool updatePass(bool backGround);
-    bool failCommit(QSqlQuery &query);
 
     int columnOf(const QString &fldName) const;
     QVariant cellValue(int row, int column) const;
@@ -294,8 +289,6 @@ private:
     QVector<int> matchingRows(const QVector<int> &columns, const QList<QVariant> &values, int limit);
     bool mergeRows(QSqlQuery &query);
     static QString reportText(const QVariant &value);
-    bool takeServerRow(int row, QSqlQuery &query, const char *pass);
-    QString keyText(const QSqlRecord &record) const;
     // Where a row to shape comes from: a load, or a server's answer to a commit script.
     enum RowSource { LoadedRow, ServerRow };
     QSqlRecord shapeRow(const QSqlRecord &record, RowSource source);
@@ -325,13 +318,9 @@ private:
     QString m_keyField;
     // Hash, display-text and scan indexes of the rows.
     std::unique_ptr<RowIndex> m_index;
-    // The view and its shortcut belong to the view's owner, who may delete
-    // them without unbinding first.
-    QPointer<QTableView> m_view;
-    QMap<qlonglong, filterStruct> m_filters;
-    qint64 m_hiddenRows = 0;
+    // The bound view and its filters.
+    std::unique_ptr<ViewBinding> m_binding;
     QMultiMap<QString, QVariant> m_loadedValues;
-    QPointer<QShortcut> m_debugShortcut;
     // Writes made by the table itself are not edits (see onItemChanged).
     int m_ownWrites = 0;
     int m_quietWrites = 0;

@@ -3,12 +3,10 @@
 #include "qdatatable.h"
 #include "qsqlconnection.h"
 #include "rowindex.h"
+#include "viewbinding.h"
 
-#include <QHeaderView>
-#include <QSet>
 #include <QSqlQuery>
 #include <QStandardItemModel>
-#include <QTableView>
 
 #include <algorithm>
 #include <numeric>
@@ -222,13 +220,10 @@ void QDataTable::setFilter(const QString &fldName, const QStringList &values, fi
     const int column = columnOf(fldName);
     if (column < 0)
         return;
-    // The old filter of the column goes without a pass of its own: one pass
-    // over a big table is enough.
-    m_filters.remove(column);
     filterStruct filter;
     filter.type = type;
     filter.values = values;
-    m_filters.insert(column, filter);
+    m_binding->setFilter(column, filter);
     applyFilters();
 }
 
@@ -242,7 +237,7 @@ void QDataTable::clearFilter(const QString &fldName)
     const int column = columnOf(fldName);
     if (column < 0)
         return;
-    m_filters.remove(column);
+    m_binding->clearFilter(column);
     applyFilters();
 }
 
@@ -254,51 +249,11 @@ void QDataTable::clearFilter(const QStringList &fldNames)
 
 void QDataTable::clearAllFilters()
 {
-    m_filters.clear();
+    m_binding->clearFilters();
     applyFilters();
 }
 
 void QDataTable::applyFilters()
 {
-    m_hiddenRows = 0;
-    if (!m_view)
-        return;
-    QSet<QStandardItem *> visible;
-    bool everyRow = true;
-    for (auto it = m_filters.cbegin(); it != m_filters.cend(); ++it) {
-        const QMultiHash<QString, QStandardItem *> index = m_index->textIndex(int(it.key()));
-        QSet<QStandardItem *> matched;
-        for (const QString &value : it.value().values) {
-            for (auto hit = index.constFind(value); hit != index.cend() && hit.key() == value; ++hit)
-                matched.insert(hit.value());
-        }
-        if (everyRow) {
-            // The set of all rows is only built when a hide filter needs it.
-            if (it.value().type == FilterKeep) {
-                visible = matched;
-            } else {
-                for (int row = 0; row < m_model->rowCount(); ++row)
-                    visible.insert(m_model->item(row, 0));
-                visible.subtract(matched);
-            }
-            everyRow = false;
-        } else if (it.value().type == FilterKeep) {
-            visible.intersect(matched);
-        } else {
-            visible.subtract(matched);
-        }
-    }
-    // The header lays its sections out again after each hidden row unless
-    // told to wait, which makes hiding many rows quadratic.
-    QHeaderView *header = m_view->verticalHeader();
-    const bool updates = header->updatesEnabled();
-    header->setUpdatesEnabled(false);
-    for (int row = 0; row < m_model->rowCount(); ++row) {
-        const bool hidden = !everyRow && !visible.contains(m_model->item(row, 0));
-        if (m_view->isRowHidden(row) != hidden)
-            m_view->setRowHidden(row, hidden);
-        if (hidden)
-            ++m_hiddenRows;
-    }
-    header->setUpdatesEnabled(updates);
+    m_binding->apply();
 }

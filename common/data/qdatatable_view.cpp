@@ -1,14 +1,12 @@
 // View binding and the way item changes come back into QDataTable.
 
 #include "qdatatable.h"
-#include "readonlydelegate.h"
 #include "rowindex.h"
+#include "viewbinding.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFontMetrics>
-#include <QHeaderView>
 #include <QLocale>
 #include <QMessageBox>
 #include <QShortcut>
@@ -18,63 +16,27 @@
 
 void QDataTable::setView(QTableView *view)
 {
-    if (m_debugShortcut) {
-        m_debugShortcut->setEnabled(false);
-        m_debugShortcut->deleteLater();
-        m_debugShortcut = nullptr;
-    }
-    m_view = view;
-    if (!view)
+    QShortcut *shortcut = m_binding->bind(view);
+    if (!shortcut)
         return;
-    view->setModel(m_model);
-    view->horizontalHeader()->setSectionsMovable(true);
-    view->horizontalHeader()->setHighlightSections(false);
-    view->verticalHeader()->setDefaultSectionSize(QFontMetrics(view->font()).height() + 2);
-    view->verticalHeader()->setHighlightSections(false);
-    view->verticalHeader()->hide();
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    // Enabling sorting sorts at once by the header's indicator (the first
-    // column, descending); without an indicator the rows keep the order the
-    // select gave them until the user sorts.
-    view->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-    view->setSortingEnabled(true);
     if (m_state != TableClosed)
         prepareView(view);
-    m_debugShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::ALT | Qt::Key_I), view);
-    m_debugShortcut->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(m_debugShortcut, &QShortcut::activated, this, &QDataTable::onIDRequest);
-    view->setEditTriggers(QAbstractItemView::DoubleClicked);
-    view->setItemDelegate(new ReadOnlyDelegate(view));
+    connect(shortcut, &QShortcut::activated, this, &QDataTable::onIDRequest);
 }
 
 QTableView *QDataTable::getView() const
 {
-    return m_view;
+    return m_binding->view();
 }
 
 void QDataTable::prepareView(QTableView *view)
 {
-    if (!view || view->property("isPrepared").toBool())
-        return;
-    QHeaderView *header = view->horizontalHeader();
-    for (int i = 0; i < m_columns.size(); ++i) {
-        const colInfo &column = m_columns.at(i);
-        view->setColumnWidth(i, column.width);
-        view->setColumnHidden(i, !column.visible);
-        if (column.flags & ColumnFixedWidth)
-            header->setSectionResizeMode(i, QHeaderView::Fixed);
-        if (column.flags & ColumnStretch)
-            header->setSectionResizeMode(i, QHeaderView::Stretch);
-        if (column.flags & ColumnResizeToContents)
-            header->setSectionResizeMode(i, QHeaderView::ResizeToContents);
-    }
-    view->setProperty("isPrepared", true);
+    m_binding->prepare(view);
 }
 
 int QDataTable::getViewCurrentRow() const
 {
-    return m_view ? m_view->currentIndex().row() : -1;
+    return m_binding->currentRow();
 }
 
 QSqlRecord QDataTable::getViewCurrentRecord() const
@@ -112,9 +74,10 @@ void QDataTable::onItemChanged(QStandardItem *item)
 
 void QDataTable::onIDRequest()
 {
-    if (!m_view || m_view->currentIndex().row() < 0)
+    const int row = getViewCurrentRow();
+    if (row < 0)
         return;
-    const QSqlRecord record = getRecord(m_view->currentIndex().row(), false);
+    const QSqlRecord record = getRecord(row, false);
     const qlonglong id = record.value(QStringLiteral("id")).toLongLong();
     QMessageBox::information(nullptr, QStringLiteral("Отладка"),
                              QStringLiteral("Таблица '%1'\nID = %2").arg(objectName()).arg(id),

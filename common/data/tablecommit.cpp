@@ -1,0 +1,132 @@
+#include "tablecommit.h"
+#include "hostcontract.h"
+#include "qdatatable.h"
+#include "qsqlconnection.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QSqlError>
+#include <QSqlQuery>
+
+TableCommit::TableCommit(QDataTable &table, bool backGround) : m_table(table), m_backGround(backGround)
+{
+}
+
+bool TableCommit::run()
+{
+    return deletePass() && insertPass() && updatePass();
+}
+
+bool TableCommit::fail(QSqlQuery &query)
+{
+    if (m_table.m_lastError.isEmpty())
+        m_table.m_lastError = m_table.m_connection ? m_table.m_connection->failureText(query)
+                                                   : QStringLiteral("no connection to the database");
+    query.finish();
+    return false;
+}
+
+QString TableCommit::keyText(const QSqlRecord &record) const
+{
+    const QString &keyField = m_table.m_keyField;
+    const QString key = keyField.isEmpty() && record.count() > 0 ? record.fieldName(0) : keyField;
+    return QStringLiteral("%1 = %2").arg(key, record.value(key).toString());
+}
+
+// Each row gets its own query; done() takes the row on after a statement
+// that ran.
+bool TableCommit::runPass(PendingList &list, const QString &script, const char *pass, const RowDone &done)
+{
+    if (list.isEmpty())
+        return true;
+    if (script.isEmpty()) {
+        qDebug() << qPrintable(QStringLiteral("WARNING: %1 script is empty.").arg(QLatin1String(pass)))
+                 << m_table.objectName();
+        return true;
+    }
+    const QList<qlonglong> ids = list.toList();
+    for (const qlonglong id : ids) {
+        const int row = m_table.rowOf(id);
+        if (row < 0) {
+            m_table.forgetRow(id);
+            continue;
+        }
+        // The event loop (backGround) may have run the connection's deletion.
+        if (!m_table.database()) {
+            m_table.m_lastError = QStringLiteral("Connection not defined");
+            return false;
+        }
+        const QSqlRecord record = m_table.getRecord(row, false);
+        QSqlQuery query(*m_table.database());
+        m_table.m_connection->execScript(script, &query, record, false);
+        // A statement that never ran (a closed database) leaves no error
+        // text behind: only an active query has run.
+        if (!query.isActive() || query.lastError().type() != QSqlError::NoError || !done(id, row, record, query))
+            return fail(query);
+        query.finish();
+        if (m_backGround)
+            QCoreApplication::processEvents();
+    }
+    list.clear();
+    return true;
+}
+
+bool TableCommit::deletePass()
+{
+    return runPass(m_table.m_pendingDelete, m_table.m_deleteText, "delete",
+                   [this](qlonglong, int row, const QSqlRecord &, QSqlQuery &query) {
+        query.finish();
+        m_table.removeRowAt(row);
+        return true;
+    });
+}
+
+// Writes the row the server returned into the table. A script that returns
+// a select without a row did not store the row (another user removed it,
+// say): the commit fails there and the row keeps the user's values.
+bool TableCommit::takeServerRow(int row, QSqlQuery &query, const char *pass)
+{
+    if (!query.isValid()) {
+        m_table.m_lastError = QStringLiteral("Commit of table %1 stopped: the %2 script returned no row for %3")
+                .arg(m_table.objectName(), QLatin1String(pass), keyText(m_table.getRecord(row, false)));
+        qWarning().noquote() << m_table.m_lastError;
+        return false;
+    }
+    m_table.setRow(row, m_table.shapeRow(query.record(), QDataTable::ServerRow), true);
+    m_table.setRowState(row, RowUnchanged);
+    return true;
+}
+
+bool TableCommit::insertPass()
+{
+    const QString keyField = m_table.m_keyField;
+    const bool identityFetch = !keyField.isEmpty() && hostNoStoredProc();
+    return runPass(m_table.m_pendingInsert, m_table.m_insertText, "insert",
+                   [this, keyField, identityFetch](qlonglong id, int row, const QSqlRecord &record, QSqlQuery &query) {
+        const QVariant oldKey = record.value(keyField);
+        if (identityFetch)
+            m_table.m_connection->scopeIdentity(m_table.objectName(), &query);
+        if (query.isSelect()) {
+            if (!takeServerRow(row, query, "insert"))
+                return false;
+            const QVariant newKey = query.record().value(keyField);
+            qDebug() << "emit dataChanged(" << keyField << oldKey << newKey << m_table.objectName() << ") ";
+            emit m_table.dataChanged(keyField, oldKey, newKey, m_table.objectName());
+        }
+        // Without a returned row the row stays new but is not sent again.
+        m_table.m_pendingInsert.remove(id);
+        return true;
+    });
+}
+
+bool TableCommit::updatePass()
+{
+    return runPass(m_table.m_pendingUpdate, m_table.m_updateText, "update",
+                   [this](qlonglong, int row, const QSqlRecord &, QSqlQuery &query) {
+        query.first();
+        if (query.isSelect())
+            return takeServerRow(row, query, "update");
+        m_table.setRowState(row, RowUnchanged);
+        return true;
+    });
+}

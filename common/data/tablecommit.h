@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class PendingList;
+class QDataTable;
+class QSqlQuery;
+class QSqlRecord;
+
+// One commit of a data table: the delete, insert and update passes, each
+// running the table's script for the rows waiting for it, in the order they
+// were queued. The first row that fails stops the commit; the rows not yet
+// written stay pending and the table's lastError says why.
+class TableCommit
+{
+public:
+    TableCommit(QDataTable &table, bool backGround);
+    // Runs the three passes; false at the first failure.
+    bool run();
+
+private:
+    // Takes a row on after its statement ran; false fails the commit.
+    using RowDone = std::function<bool(qlonglong id, int row, const QSqlRecord &record, QSqlQuery &query)>;
+    bool runPass(PendingList &list, const QString &script, const char *pass, const RowDone &done);
+    bool deletePass();
+    bool insertPass();
+    bool updatePass();
+    bool takeServerRow(int row, QSqlQuery &query, const char *pass);
+    // Keeps the reason of the failure; always false.
+    bool fail(QSqlQuery &query);
+    QString keyText(const QSqlRecord &record) const;
+
+    QDataTable &m_table;
+    const bool m_backGround;
+};
