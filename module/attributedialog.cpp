@@ -1,5 +1,7 @@
 #include "attributedialog.h"
+#include "attributecontext.h"
 #include "moduledocument.h"
+#include "qdataset.h"
 #include "qdatatable.h"
 
 #include <QMessageBox>
@@ -8,10 +10,25 @@ AttributeDialog::AttributeDialog(QWidget *parent)
     : QDialog(parent)
 {
     setupUi(this);
+    AttributeContext editor;
+    if (!readAttributeContext(parent, &editor))
+        return;
+    const char *table = editor.tab == 0 ? "t_workplace_free" : "t_product_free";
+    QDataTable *freeAttributes = editor.document ? editor.document->getTable(QLatin1String(table)) : nullptr;
+    if (editor.tab == 0 || editor.tab == 1)
+        fillFor(editor.tab == 0 ? WorkplaceMode : ProductMode, freeAttributes, editor.unitId);
+    comboBox->setCurrentIndex(-1);
 }
 
 AttributeDialog::AttributeDialog(Mode mode, QDataTable *freeAttributes, qlonglong unitId, QWidget *parent)
-    : AttributeDialog(parent)
+    : QDialog(parent)
+{
+    setupUi(this);
+    fillFor(mode, freeAttributes, unitId);
+    comboBox->setCurrentIndex(-1);
+}
+
+void AttributeDialog::fillFor(Mode mode, QDataTable *freeAttributes, qlonglong unitId)
 {
     switch (mode) {
     case WorkplaceMode:
@@ -25,7 +42,6 @@ AttributeDialog::AttributeDialog(Mode mode, QDataTable *freeAttributes, qlonglon
         fill(freeAttributes, unitId, "c_name", "id", tr("Данное подразделение выпускает все изделия"));
         break;
     }
-    comboBox->setCurrentIndex(-1);
 }
 
 void AttributeDialog::fill(QDataTable *table, qlonglong unitId, const char *textField, const char *dataField,

@@ -15,7 +15,8 @@ class VARKOLIN_EXPORT AttributeDialog : public QDialog, public Ui::AttributeDial
 public:
     enum Mode { WorkplaceMode, ProductMode };
 
-    // The form alone, with nothing to choose.
+    // With the unit editor as parent, fills comboBox for the editor's
+    // current tab as the mode constructor does; otherwise the form alone.
     explicit AttributeDialog(QWidget *parent = nullptr);
     // Reloads the free attributes of the unit into comboBox: the data set's
     // "t_workplace_free" or "t_product_free" for the mode. Warns and ends
@@ -29,6 +30,7 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void fillFor(Mode mode, QDataTable *freeAttributes, qlonglong unitId);
     void fill(QDataTable *table, qlonglong unitId, const char *textField, const char *dataField,
               const QString &empty);
 

@@ -1,15 +1,26 @@
 #include "attributemovedialog.h"
+#include "attributecontext.h"
 #include "moduledocument.h"
+#include "qdataset.h"
 #include "qdatatable.h"
 
 AttributeMoveDialog::AttributeMoveDialog(QWidget *parent)
     : QDialog(parent)
 {
     setupUi(this);
+    AttributeContext editor;
+    if (readAttributeContext(parent, &editor))
+        fill(editor.document ? editor.document->getTable(QStringLiteral("t_prod_units")) : nullptr, editor.unitId);
 }
 
 AttributeMoveDialog::AttributeMoveDialog(QDataTable *units, qlonglong unitId, QWidget *parent)
-    : AttributeMoveDialog(parent)
+    : QDialog(parent)
+{
+    setupUi(this);
+    fill(units, unitId);
+}
+
+void AttributeMoveDialog::fill(QDataTable *units, qlonglong unitId)
 {
     if (units) {
         comboBox->clear();

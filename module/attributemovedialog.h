@@ -13,7 +13,8 @@ class VARKOLIN_EXPORT AttributeMoveDialog : public QDialog, public Ui::Attribute
 {
     Q_OBJECT
 public:
-    // The form alone, with nothing to choose.
+    // With the unit editor as parent, lists its data set's units as the
+    // other constructor does, starting on the editor's unit; otherwise the form alone.
     explicit AttributeMoveDialog(QWidget *parent = nullptr);
     // Lists every unit of the units table, starting on the workplace's own
     // unit (none current when it is not listed).
@@ -21,4 +22,7 @@ public:
 
 protected:
     void changeEvent(QEvent *event) override;
+
+private:
+    void fill(QDataTable *units, qlonglong unitId);
 };

@@ -1,4 +1,5 @@
 #include "varkolineditor.h"
+#include "attributecontext.h"
 #include "attributedialog.h"
 #include "attributemovedialog.h"
 #include "dialogplacement.h"
@@ -19,6 +20,17 @@ const int workplaceTab = 0;
 const int productTab = 1;
 const int markColumn = 4;
 
+bool readEditorContext(const QWidget *parent, AttributeContext *context)
+{
+    const auto *editor = qobject_cast<const VarkolinEditor *>(parent);
+    if (!editor)
+        return false;
+    context->tab = editor->tabWidget->currentIndex();
+    context->document = editor->document();
+    context->unitId = editor->unitId();
+    return true;
+}
+
 } // namespace
 
 VarkolinEditor::VarkolinEditor(QDataSet *document, QWidget *parent)
@@ -26,6 +38,7 @@ VarkolinEditor::VarkolinEditor(QDataSet *document, QWidget *parent)
     , m_document(document)
 {
     setupUi(this);
+    setAttributeContextReader(&readEditorContext);
     m_workplaces = bindTable("t_prod_workplace", tvWorkplace);
     m_products = bindTable("t_prod_product", tvProduct);
     connect(tabWidget, &QTabWidget::currentChanged, this, &VarkolinEditor::updateButtons);
@@ -182,7 +195,7 @@ bool VarkolinEditor::chooseAttribute(qlonglong &id, QString &name, QDataTable *&
         break;
     }
     case workplaceTab: {
-        AttributeDialog dialog(AttributeDialog::WorkplaceMode, lookupTable("t_workplace_free"), m_unitId, this);
+        AttributeDialog dialog(this);
         if (dialog.exec() != QDialog::Accepted)
             return false;
         id = dialog.comboBox->currentData(Qt::UserRole).toLongLong();
@@ -281,7 +294,7 @@ void VarkolinEditor::on_buttonMove_clicked()
 {
     if (!m_workplaces || tabWidget->currentIndex() != workplaceTab)
         return;
-    AttributeMoveDialog dialog(lookupTable("t_prod_units"), m_unitId, this);
+    AttributeMoveDialog dialog(this);
     qlonglong id;
     QString name;
     if (!getCurrentAttribute(id, name) || dialog.exec() != QDialog::Accepted)
