@@ -1,6 +1,4 @@
 #include "backend.h"
-#include "postgresbackend.h"
-#include "sqlitebackend.h"
 #include "sqltext.h"
 
 #include <QFile>
@@ -9,19 +7,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
-
-Backend *Backend::create(const DatabaseUrl &url)
-{
-    switch (url.kind()) {
-    case DatabaseUrl::Sqlite:
-        return new SqliteBackend(url);
-    case DatabaseUrl::Postgres:
-        return new PostgresBackend(url);
-    case DatabaseUrl::Invalid:
-        break;
-    }
-    return nullptr;
-}
 
 QString Backend::startScript() const
 {

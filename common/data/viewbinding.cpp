@@ -1,10 +1,10 @@
 #include "viewbinding.h"
+#include "qdatatable.h"
 #include "readonlydelegate.h"
 #include "rowindex.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>
-#include <QSet>
 #include <QShortcut>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -89,6 +89,21 @@ void ViewBinding::setCurrentRow(int row)
 {
     if (m_view && row >= 0)
         m_view->setCurrentIndex(m_model.index(row, 0));
+}
+
+void ViewBinding::setFilter(int column, const filterStruct &filter)
+{
+    m_filters.insert(column, filter);
+}
+
+void ViewBinding::clearFilter(int column)
+{
+    m_filters.remove(column);
+}
+
+void ViewBinding::clearFilters()
+{
+    m_filters.clear();
 }
 
 void ViewBinding::apply()

@@ -1,14 +1,17 @@
 #pragma once
 
-#include "qdatatable.h"
+#include "colinfo.h"
 
 #include <QMap>
 #include <QPointer>
+#include <QSet>
 
 class QShortcut;
+class QStandardItem;
 class QStandardItemModel;
 class QTableView;
 class RowIndex;
+struct filterStruct;
 
 // The view a data table shows its rows in: binding the model to it, laying
 // out its columns, and the filters that hide the rows whose display text
@@ -32,9 +35,9 @@ public:
     void setCurrentRow(int row);
 
     // A column's filter replaces the one it had; apply() shows the effect.
-    void setFilter(int column, const filterStruct &filter) { m_filters.insert(column, filter); }
-    void clearFilter(int column) { m_filters.remove(column); }
-    void clearFilters() { m_filters.clear(); }
+    void setFilter(int column, const filterStruct &filter);
+    void clearFilter(int column);
+    void clearFilters();
     // Hides the rows that fail a filter, shows the others.
     void apply();
     // Rows the last apply() hid.
