@@ -1,5 +1,5 @@
 #include "rowindex.h"
-#include "qdatatable.h"
+#include "tabletypes.h"
 
 #include <QSet>
 #include <QSqlRecord>

@@ -1,5 +1,5 @@
 #include "viewbinding.h"
-#include "qdatatable.h"
+#include "tabletypes.h"
 #include "readonlydelegate.h"
 #include "rowindex.h"
 
