@@ -49,7 +49,8 @@ private:
 // Runs the trigger, which opens a modal dialog, and works the dialog with the
 // hands once it is up (and ready, when a readiness test is given). The hands
 // must not wait inside: a dialog that fills itself between events would never
-// get on. A dialog the hands leave open is rejected. Message boxes are left
-// to a BoxAnswerer. Returns whether a dialog came up.
+// get on. A dialog the hands leave open, or that is not ready within five
+// seconds, is rejected. Message boxes are left to a BoxAnswerer. Returns
+// whether a dialog came up ready and was worked.
 bool workModalDialog(const std::function<void()> &trigger, const std::function<void(QDialog *)> &hands,
                      const std::function<bool(QDialog *)> &ready = nullptr);
