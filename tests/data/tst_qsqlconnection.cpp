@@ -23,6 +23,7 @@ private:
     QStringList tracedLines() const;
 
     std::unique_ptr<QTemporaryFile> m_trace;
+    std::unique_ptr<TestConnection> m_tc;
 };
 
 namespace {
@@ -37,9 +38,13 @@ QString values(const QSqlRecord &record)
 
 } // namespace
 
-// Each test traces to a file of its own and starts without debug settings.
+// Each test has a new database, traces to a file of its own and starts
+// without debug settings.
 void tst_QSqlConnection::init()
 {
+    QFETCH_GLOBAL(QString, backend);
+    m_tc.reset(new TestConnection);
+    OPEN_TEST_CONNECTION(*m_tc, backend, false);
     m_trace.reset(new QTemporaryFile);
     QVERIFY(m_trace->open());
     setHostSqlTraceFile(m_trace->fileName());
@@ -58,13 +63,10 @@ QStringList tst_QSqlConnection::tracedLines() const
 // Before Connect nothing runs.
 void tst_QSqlConnection::bindsPositionally()
 {
-    QFETCH_GLOBAL(QString, backend);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, backend, false);
-    QSqlConnection unconnected(&tc.library());
+    QSqlConnection unconnected(&m_tc->library());
     QVERIFY(!unconnected.execScript("SELECT 1", QList<QVariant>()).isActive() && !unconnected.remakeConnection(nullptr, "x"));
     QVERIFY(!unconnected.execScript("SELECT 1", QSqlRecord()).isActive());
-    QSqlConnection &c = tc.connection();
+    QSqlConnection &c = m_tc->connection();
     QCOMPARE(values(c.execScript("SELECT 7", QList<QVariant>()).record()), QStringLiteral("7"));
     // The same name twice is two tokens and needs two values; the driver
     // binds every occurrence of a name at once, so the first value wins.
@@ -84,10 +86,7 @@ void tst_QSqlConnection::bindsPositionally()
 // connection is opened again for the next statement.
 void tst_QSqlConnection::bindsByName()
 {
-    QFETCH_GLOBAL(QString, backend);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, backend, false);
-    QSqlConnection &c = tc.connection();
+    QSqlConnection &c = m_tc->connection();
     const QSqlRecord record = c.execScript("SELECT 5 AS id, 12 AS id_unit, ':id (x)' AS c_name", QList<QVariant>()).record();
 
     MessageCatcher catcher;
@@ -119,15 +118,12 @@ void tst_QSqlConnection::bindsByName()
 // default, values converted by the driver, unconvertible ones kept as they were.
 void tst_QSqlConnection::shapesRecordsByColumns()
 {
-    QFETCH_GLOBAL(QString, backend);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, backend, false);
-    const QSqlQuery query = tc.connection().execScript("SELECT 1 AS b_flag, 'abc' AS n_count, 'x' AS c_extra",
+    const QSqlQuery query = m_tc->connection().execScript("SELECT 1 AS b_flag, 'abc' AS n_count, 'x' AS c_extra",
                                                        QList<QVariant>());
     infoList columns;
     columns << colInfo{"c_missing", {}, {}, QVariant::String, "default"} << colInfo{"b_flag", {}, {}, QVariant::Bool, {}}
             << colInfo{"n_count", {}, {}, QVariant::LongLong, {}};
-    const QSqlRecord shaped = tc.connection().convert(query.record(), columns);
+    const QSqlRecord shaped = m_tc->connection().convert(query.record(), columns);
     QCOMPARE(values(shaped), QStringLiteral("default|true|abc"));
     QCOMPARE(shaped.fieldName(0), QStringLiteral("c_missing"));
 }
