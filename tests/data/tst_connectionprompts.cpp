@@ -7,8 +7,8 @@
 #include <QtTest>
 
 // Connecting and logging in on a driver that can be told to give the answers
-// a real database never gives. (The answers a real one gives are the driver
-// tests' part.)
+// a real database never gives. (The answers a real one gives are tested
+// with the real driver.)
 class tst_ConnectionPrompts : public QObject
 {
     Q_OBJECT
