@@ -7,14 +7,12 @@
 #include <QLibrary>
 #include <cstdio>
 
+// Without an argument the driver's name is empty: nothing loads, and the
+// connection says so.
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    if (argc < 2)
-        return 2;
     QLibrary driver(QString::fromLocal8Bit(argv[1]));
     QSqlConnection connection(&driver);
-    const bool connected = connection.Connect(QStringLiteral("console"), true);
-    std::printf("\nconnected=%d\n", connected ? 1 : 0);
-    return 0;
+    std::printf("\nconnected=%d\n", connection.Connect(QStringLiteral("console"), true) ? 1 : 0);
 }

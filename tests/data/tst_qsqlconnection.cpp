@@ -1,8 +1,9 @@
+#include "hostcontract.h"
 #include "messagecatcher.h"
 #include "testdatabases.h"
 
 #include <QSqlError>
-#include <QSqlField>
+#include <QSqlRecord>
 #include <QTemporaryFile>
 #include <QtTest>
 
@@ -12,189 +13,119 @@ class tst_QSqlConnection : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase_data();
+    void initTestCase_data() { TestDatabases::addBackendRows(); }
     void init();
-    void cleanup();
     void bindsPositionally();
     void bindsByName();
-    void doesNothingBeforeConnect();
-    void showsDatabaseErrorsOnlyWhenDebugging_data();
-    void showsDatabaseErrorsOnlyWhenDebugging();
     void shapesRecordsByColumns();
 
 private:
     QStringList tracedLines() const;
 
-    QTemporaryFile *m_trace = nullptr;
+    std::unique_ptr<QTemporaryFile> m_trace;
+    std::unique_ptr<TestConnection> m_tc;
 };
 
-void tst_QSqlConnection::init()
+namespace {
+
+QString values(const QSqlRecord &record)
 {
-    m_trace = new QTemporaryFile(this);
-    QVERIFY(m_trace->open());
-    qApp->setProperty("SQLTraceFile", m_trace->fileName());
-    qApp->setProperty("bDebugDB", QVariant());
-    qApp->setProperty("bNoGUI", QVariant());
+    QStringList texts;
+    for (int i = 0; i < record.count(); ++i)
+        texts << (record.isNull(i) ? QStringLiteral("NULL") : record.value(i).toString());
+    return texts.join(QLatin1Char('|'));
 }
 
-void tst_QSqlConnection::cleanup()
+} // namespace
+
+// Each test has a new database, traces to a file of its own and starts
+// without debug settings.
+void tst_QSqlConnection::init()
 {
-    qApp->setProperty("SQLTraceFile", QVariant());
-    delete m_trace;
-    m_trace = nullptr;
+    QFETCH_GLOBAL(QString, backend);
+    m_tc.reset(new TestConnection);
+    OPEN_TEST_CONNECTION(*m_tc, backend, false);
+    m_trace.reset(new QTemporaryFile);
+    QVERIFY(m_trace->open());
+    setHostSqlTraceFile(m_trace->fileName());
+    setHostDebugDb(false);
+    setHostNoGui(false);
 }
 
 QStringList tst_QSqlConnection::tracedLines() const
 {
     QFile file(m_trace->fileName());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QStringList lines = QString::fromLocal8Bit(file.readAll()).split(QStringLiteral("\r\n"));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
+    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()).split("\r\n", Qt::SkipEmptyParts)
+                                          : QStringList();
 }
 
 // The cases of positional binding, each seen in the trace of what ran.
+// Before Connect nothing runs.
 void tst_QSqlConnection::bindsPositionally()
 {
-    QFETCH_GLOBAL(QString, backend);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, backend, false);
-    QSqlConnection &c = tc.connection();
-
-    QSqlQuery plain = c.execScript(QStringLiteral("SELECT 7"), QList<QVariant>());
-    QCOMPARE(plain.value(0).toInt(), 7);
-
+    QSqlConnection unconnected(&m_tc->library());
+    QVERIFY(!unconnected.execScript("SELECT 1", QList<QVariant>()).isActive() && !unconnected.remakeConnection(nullptr, "x"));
+    QVERIFY(!unconnected.execScript("SELECT 1", QSqlRecord()).isActive());
+    QSqlConnection &c = m_tc->connection();
+    QCOMPARE(values(c.execScript("SELECT 7", QList<QVariant>()).record()), QStringLiteral("7"));
     // The same name twice is two tokens and needs two values; the driver
     // binds every occurrence of a name at once, so the first value wins.
-    QSqlQuery twice = c.execScript(QStringLiteral("SELECT :a , :a"), {QVariant(1), QVariant(2)});
-    QCOMPARE(twice.value(0).toInt(), 1);
-    QCOMPARE(twice.value(1).toInt(), 1);
-    QSqlQuery once = c.execScript(QStringLiteral("SELECT :a , :a"), {QVariant(1)});
-    QVERIFY(!once.isActive());
-
+    QCOMPARE(values(c.execScript("SELECT :a , :a", {QVariant(1), QVariant(2)}).record()), QStringLiteral("1|1"));
+    QVERIFY(!c.execScript("SELECT :a , :a", {QVariant(1)}).isActive());
     // Too few values: nothing is bound and the placeholders reach the server.
-    {
-        MessageCatcher catcher;
-        QSqlQuery mismatch = c.execScript(QStringLiteral("SELECT :a , :b , :c"), {QVariant(1), QVariant(2)});
-        QVERIFY(!mismatch.isActive());
-        QVERIFY(catcher.warned(QStringLiteral("Error executing query: ")));
-    }
-
+    MessageCatcher catcher;
+    QVERIFY(!c.execScript("SELECT :a , :b , :c", {QVariant(1), QVariant(2)}).isActive());
+    QVERIFY(catcher.warned("Error executing query: "));
     // No query: bound, but neither traced nor run.
-    c.execScript(QStringLiteral("SELECT :x"), nullptr, {QVariant(3)});
-
-    QCOMPARE(tracedLines(), QStringList({"SELECT 7", "SELECT 1 , 1", "SELECT :a , :a",
-                                         "SELECT :a , :b , :c"}));
+    c.execScript("SELECT :x", nullptr, {QVariant(3)});
+    QCOMPARE(tracedLines(), QStringList({"SELECT 7", "SELECT 1 , 1", "SELECT :a , :a", "SELECT :a , :b , :c"}));
 }
 
+// Also the failure reports: a failing statement is named in a warning, in a
+// box only while debugging with a GUI; a database closed under the
+// connection is opened again for the next statement.
 void tst_QSqlConnection::bindsByName()
 {
-    QFETCH_GLOBAL(QString, backend);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, backend, false);
-    QSqlConnection &c = tc.connection();
-
-    QSqlRecord record;
-    record.append(QSqlField(QStringLiteral("id"), QVariant::LongLong));
-    record.append(QSqlField(QStringLiteral("id_unit"), QVariant::LongLong));
-    record.append(QSqlField(QStringLiteral("c_name"), QVariant::String));
-    record.setValue(QStringLiteral("id"), 5);
-    record.setValue(QStringLiteral("id_unit"), 12);
-    record.setValue(QStringLiteral("c_name"), QStringLiteral(":id (x)"));
+    QSqlConnection &c = m_tc->connection();
+    const QSqlRecord record = c.execScript("SELECT 5 AS id, 12 AS id_unit, ':id (x)' AS c_name", QList<QVariant>()).record();
 
     MessageCatcher catcher;
     QSqlQuery query(c.db);
-    c.execScript(QStringLiteral("SELECT :id_unit , (:id) , :c_name , :missing"), &query, record, true);
+    c.execScript("SELECT :id_unit , (:id) , :c_name , :missing", &query, record, true);
     QVERIFY2(query.isActive(), qPrintable(query.lastError().text()));
-    QCOMPARE(query.value(0).toLongLong(), 12);
-    QCOMPARE(query.value(1).toLongLong(), 5);
-    QCOMPARE(query.value(2).toString(), QStringLiteral(":id (x)"));
-    QVERIFY(query.value(3).isNull());
-    const QString expected = QStringLiteral("SELECT 12 , (5) , ':id (x)' , NULL");
-    QCOMPARE(tracedLines(), QStringList{expected});
-    // Debug mode writes the final text to the log.
+    QCOMPARE(values(query.record()), QStringLiteral("12|5|:id (x)|NULL"));
+    const QString expected = "SELECT 12 , (5) , ':id (x)' , NULL";
+    QCOMPARE(tracedLines().mid(1), QStringList{expected});
     QVERIFY(catcher.debugLines().contains(expected));
 
-    // A failing statement leaves a warning that names it.
-    const QString bad = QStringLiteral("SELECT * FROM no_such_table");
-    c.execScript(bad, QSqlRecord());
-    QVERIFY(catcher.warned(QStringLiteral("Error executing query: ") + bad + QLatin1Char('\n')));
-    // A database closed under the connection is opened again before the
-    // next statement, which then runs.
-    c.db.close();
-    QSqlQuery reopened = c.execScript(QStringLiteral("SELECT 7"), QSqlRecord());
-    QCOMPARE(reopened.value(0).toInt(), 7);
-    QVERIFY(catcher.warned(QStringLiteral("The connection to the database was lost")));
-}
-
-void tst_QSqlConnection::doesNothingBeforeConnect()
-{
-    QLibrary driver(QStringLiteral(VARKOLIN_DRIVER_FILE));
-    QSqlConnection c(&driver);
-    QVERIFY(!c.execScript(QStringLiteral("SELECT 1"), QList<QVariant>()).isActive());
-    QVERIFY(!c.execScript(QStringLiteral("SELECT 1"), QSqlRecord()).isActive());
-    QVERIFY(tracedLines().isEmpty());
-    QVERIFY(!c.remakeConnection(nullptr, QStringLiteral("x")));
-}
-
-void tst_QSqlConnection::showsDatabaseErrorsOnlyWhenDebugging_data()
-{
-    QTest::addColumn<QVariant>("debugDb");
-    QTest::addColumn<QVariant>("noGui");
-    QTest::addColumn<bool>("boxShown");
-    QTest::newRow("debugging") << QVariant(true) << QVariant() << true;
-    QTest::newRow("debugging without GUI") << QVariant(true) << QVariant(true) << false;
-    QTest::newRow("not debugging") << QVariant(false) << QVariant() << false;
-}
-
-void tst_QSqlConnection::showsDatabaseErrorsOnlyWhenDebugging()
-{
-    QFETCH(QVariant, debugDb);
-    QFETCH(QVariant, noGui);
-    QFETCH(bool, boxShown);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, QStringLiteral("sqlite"), false);
-    qApp->setProperty("bDebugDB", debugDb);
-    qApp->setProperty("bNoGUI", noGui);
-    MessageCatcher catcher;
+    const QString bad = "SELECT * FROM no_such_table";
     BoxAnswerer answerer;
-    tc.connection().execScript(QStringLiteral("SELECT * FROM no_such_table"), QList<QVariant>());
-    QCOMPARE(answerer.titles().contains(QStringLiteral("Database error")), boxShown);
+    for (const bool debugDb : {false, true}) {
+        for (const bool noGui : {true, false}) {
+            setHostDebugDb(debugDb);
+            setHostNoGui(noGui);
+            c.execScript(bad, QSqlRecord());
+        }
+    }
+    QCOMPARE(answerer.titles(), QStringList{"Database error"});
+    QVERIFY(catcher.warned("Error executing query: " + bad + '\n'));
+    c.db.close();
+    QCOMPARE(values(c.execScript("SELECT 7", QSqlRecord()).record()), QStringLiteral("7"));
+    QVERIFY(catcher.warned("The connection to the database was lost"));
 }
 
 // The record gets exactly the listed columns: missing ones with their
 // default, values converted by the driver, unconvertible ones kept as they were.
 void tst_QSqlConnection::shapesRecordsByColumns()
 {
-    QFETCH_GLOBAL(QString, backend);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, backend, false);
-    QSqlQuery query = tc.connection().execScript(
-            QStringLiteral("SELECT 1 AS b_flag, 'abc' AS n_count, 'x' AS c_extra"), QList<QVariant>());
-    QVERIFY(query.isActive());
+    const QSqlQuery query = m_tc->connection().execScript("SELECT 1 AS b_flag, 'abc' AS n_count, 'x' AS c_extra",
+                                                       QList<QVariant>());
     infoList columns;
-    for (const auto &column : {std::make_pair("c_missing", QVariant::String), std::make_pair("b_flag", QVariant::Bool),
-                               std::make_pair("n_count", QVariant::LongLong)}) {
-        columns << colInfo();
-        columns.last().fieldName = QLatin1String(column.first);
-        columns.last().dataType = column.second;
-    }
-    columns.first().defValue = QStringLiteral("default");
-
-    const QSqlRecord shaped = tc.connection().convert(query.record(), columns);
-    QCOMPARE(shaped.count(), 3);
+    columns << colInfo{"c_missing", {}, {}, QVariant::String, "default"} << colInfo{"b_flag", {}, {}, QVariant::Bool, {}}
+            << colInfo{"n_count", {}, {}, QVariant::LongLong, {}};
+    const QSqlRecord shaped = m_tc->connection().convert(query.record(), columns);
+    QCOMPARE(values(shaped), QStringLiteral("default|true|abc"));
     QCOMPARE(shaped.fieldName(0), QStringLiteral("c_missing"));
-    QCOMPARE(shaped.value(0), QVariant(QStringLiteral("default")));
-    QCOMPARE(shaped.value(1), QVariant(true));
-    QCOMPARE(shaped.value(2).toString(), QStringLiteral("abc"));
-}
-
-// Every test runs on each back end of the run.
-void tst_QSqlConnection::initTestCase_data()
-{
-    TestDatabases::addBackendRows();
 }
 
 QTEST_MAIN(tst_QSqlConnection)
