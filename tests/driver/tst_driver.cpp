@@ -129,6 +129,7 @@ void tst_Driver::createsSchemaOnlyWhenAsked()
     QStringList missing;
     resolveDriverEntryPoints(tc.library(), &missing);
     QCOMPARE(missing, QStringList());
+    QCOMPARE(rawConnect(tc, url).toString(), QStringLiteral("INVALID"));
     {
         // Refusing to create leaves the database empty.
         QSqlConnection refused(&tc.library());
@@ -285,11 +286,8 @@ void tst_Driver::servesScriptsAndGuardsTheData()
     }
     QVERIFY(c.getScript(QStringLiteral("NO_SUCH_SCRIPT")).isEmpty());
     QVERIFY(c.getScript(QStringLiteral("../schema")).isEmpty());
-    QSqlRecord parameters;
-    parameters.append(QSqlField(QStringLiteral("id_unit"), QVariant::LongLong));
-    parameters.setValue(0, 1);
     for (auto it = selects.cbegin(); it != selects.cend(); ++it) {
-        QSqlQuery query = c.execScript(c.getScript(it.key()), parameters);
+        QSqlQuery query = c.execScript(c.getScript(it.key()), record({{"id_unit", Q_INT64_C(1)}}));
         QVERIFY2(query.isActive() && query.isValid(), qPrintable(it.key() + query.lastError().text()));
         QStringList fields;
         for (int i = 0; i < query.record().count(); ++i)
