@@ -12,29 +12,23 @@
 
 QVariant Connect(QString connectionName, bool)
 {
-    if (!QSqlDatabase::contains(connectionName)) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
-        db.setDatabaseName(QStringLiteral(":memory:"));
-    }
+    if (!QSqlDatabase::contains(connectionName))
+        QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName).setDatabaseName(QStringLiteral(":memory:"));
     return qEnvironmentVariable("FAKE_CONNECT_ANSWER", QStringLiteral("Ok"));
 }
 
 #ifndef FAKE_WITHOUT_START
-QString getStart()
-{
-    return qEnvironmentVariable("FAKE_START_SCRIPT");
-}
+QString getStart() { return qEnvironmentVariable("FAKE_START_SCRIPT"); }
 #endif
 
-QString getScript(QString)
-{
-    return QString();
-}
+bool batchExec(QString, QPlainTextEdit *, QList<QSqlQuery> *) { return qgetenv("FAKE_BATCH_FAILS") != "1"; }
 
-bool canDo(QString)
-{
-    return false;
-}
+// Any login is accepted, but the database behind has no tables: no script,
+// no right and no conversion.
+bool login(QString, QString) { return true; }
+QString getScript(QString) { return QString(); }
+bool canDo(QString) { return false; }
+QVariant convert(QVariant, int) { return QVariant(); }
 
 QVariant getSystemAttr(QString name)
 {
@@ -44,19 +38,4 @@ QVariant getSystemAttr(QString name)
 QString bindQueryParam(QString sql, QString name, QVariant value)
 {
     return sql.replace(QLatin1Char(':') + name, QLatin1Char('\'') + value.toString() + QLatin1Char('\''));
-}
-
-QVariant convert(QVariant, int)
-{
-    return QVariant();
-}
-
-bool login(QString, QString)
-{
-    return true;
-}
-
-bool batchExec(QString, QPlainTextEdit *, QList<QSqlQuery> *)
-{
-    return qEnvironmentVariable("FAKE_BATCH_FAILS") != QLatin1String("1");
 }

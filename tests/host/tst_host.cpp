@@ -15,23 +15,12 @@ namespace {
 
 struct Run
 {
-    int exitCode = -1;
     bool finished = false;
+    int exitCode = -1;
     qint64 milliseconds = 0;
     QString out;
     QString err;
 };
-
-// How many colours a band of rows holds: a blank area has a handful.
-int coloursIn(const QImage &image, int fromY, int toY)
-{
-    QSet<QRgb> colours;
-    for (int y = fromY; y < toY; ++y) {
-        for (int x = 0; x < image.width(); ++x)
-            colours.insert(image.pixel(x, y));
-    }
-    return colours.size();
-}
 
 } // namespace
 
@@ -47,13 +36,10 @@ private slots:
     void carriesTheImagesTheLibraryNames();
 
 private:
-    Run start(const QStringList &arguments);
-    QString demoUrl() const;
-    QString shotPath() const;
-    bool makeDemo();
+    Run start(QStringList arguments);
     QString shotFault(const QSize &size, int from, int to);
-    QString outsideUnit();
-    bool makeFaultyDemo(const QStringList &fault);
+    QString sqlite(const QString &file, const QStringList &statements);
+    bool spoilDemo(const QString &fault);
 
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -64,18 +50,16 @@ void tst_Host::init()
     QVERIFY(m_dir->isValid());
 }
 
-QString tst_Host::demoUrl() const
+// Runs the program on the demo database and with a screenshot in the test's
+// folder, unless the arguments say otherwise.
+Run tst_Host::start(QStringList arguments)
 {
-    return QStringLiteral("sqlite:") + m_dir->filePath(QStringLiteral("demo.db"));
-}
-
-QString tst_Host::shotPath() const
-{
-    return m_dir->filePath(QStringLiteral("shot.png"));
-}
-
-Run tst_Host::start(const QStringList &arguments)
-{
+    const QMap<QString, QString> defaults = {{"--database", "sqlite:@DIR@/demo.db"}, {"--screenshot", "@DIR@/shot.png"}};
+    for (auto it = defaults.cbegin(); it != defaults.cend(); ++it) {
+        if (!arguments.contains(it.key()))
+            arguments << it.key() << it.value();
+    }
+    arguments.replaceInStrings(QStringLiteral("@DIR@"), m_dir->path());
     QProcess process;
     // Nothing of the person running the tests is read or written.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -100,63 +84,59 @@ Run tst_Host::start(const QStringList &arguments)
     return run;
 }
 
-// The demo database, made by a first start that leaves its screenshot.
-bool tst_Host::makeDemo()
-{
-    return start({QStringLiteral("--database"), demoUrl(), QStringLiteral("--screenshot"), shotPath()}).exitCode == 0;
-}
-
-// What is wrong with the screenshot: not of the size (none: a dialog's), or
-// too few colours in a band of rows (in percent of its height) that must hold text.
+// What is wrong with the screenshot, which it removes: not of the size (none:
+// a dialog's), or too few colours in a band of rows (in percent of its
+// height) that must hold text, where a blank area has a handful.
 QString tst_Host::shotFault(const QSize &size, int from, int to)
 {
-    const QImage shot(shotPath());
-    QFile::remove(shotPath());
+    const QImage shot(m_dir->filePath(QStringLiteral("shot.png")));
+    QFile::remove(m_dir->filePath(QStringLiteral("shot.png")));
     const bool sized = size.isValid()
             ? qAbs(shot.width() - size.width()) <= 100 && qAbs(shot.height() - size.height()) <= 100
             : shot.width() >= 400 && shot.width() < 1000 && shot.height() >= 300 && shot.height() < 700;
-    const int colours = shot.isNull() ? 0 : coloursIn(shot, shot.height() * from / 100, shot.height() * to / 100);
-    return sized && colours > 50 ? QString() : QStringLiteral("%1x%2, %3 colours").arg(shot.width()).arg(shot.height()).arg(colours);
+    QSet<QRgb> colours;
+    for (int y = shot.height() * from / 100; y < shot.height() * to / 100; ++y) {
+        for (int x = 0; x < shot.width(); ++x)
+            colours.insert(shot.pixel(x, y));
+    }
+    return sized && colours.size() > 50 ? QString() : QStringLiteral("%1x%2, %3 colours").arg(shot.width()).arg(shot.height()).arg(colours.size());
 }
 
-// Whatever the demo database lists first among the outside companies.
-QString tst_Host::outsideUnit()
+// Runs the statements on the SQLite file in the test's folder: the first
+// value the last one gives ("" when none), a null string when one fails.
+QString tst_Host::sqlite(const QString &file, const QStringList &statements)
 {
-    QString name;
+    QString result;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("outsideUnit"));
-        db.setDatabaseName(m_dir->filePath(QStringLiteral("demo.db")));
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("direct"));
+        db.setDatabaseName(m_dir->filePath(file));
         QSqlQuery query(db);
-        if (db.open() && query.exec(QStringLiteral("SELECT c_name FROM t_prod_units WHERE b_is_side ORDER BY id")) && query.next())
-            name = query.value(0).toString();
+        bool ran = db.open();
+        for (const QString &statement : statements)
+            ran = ran && query.exec(statement);
+        result = !ran ? QString() : query.next() ? query.value(0).toString() : QStringLiteral("");
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("outsideUnit"));
-    return name;
+    QSqlDatabase::removeDatabase(QStringLiteral("direct"));
+    return result;
 }
 
-// The demo database, made by a first start, with the fault done to one of its files.
-bool tst_Host::makeFaultyDemo(const QStringList &fault)
+// Makes the demo database by a first start, then does the fault to one of its
+// files: "damage <file>" or "drop <file> <tables>".
+bool tst_Host::spoilDemo(const QString &fault)
 {
-    if (!makeDemo() || !QFile::remove(shotPath()))
+    const QStringList words = fault.split(QLatin1Char(' '));
+    if (start({}).exitCode != 0 || !QFile::remove(m_dir->filePath(QStringLiteral("shot.png"))))
         return false;
-    const QString file = m_dir->filePath(fault.at(1));
-    if (fault.at(0) == QLatin1String("damage")) {
-        // The second page holds the first table of the file.
-        QByteArray noise(4096, Qt::Uninitialized);
-        QRandomGenerator(9).fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
-        QFile damaged(file);
-        return damaged.open(QIODevice::ReadWrite) && damaged.seek(4096) && damaged.write(noise) == noise.size();
-    }
-    bool dropped = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fault"));
-        db.setDatabaseName(file);
-        dropped = db.open();
-        for (const QString &table : fault.mid(2))
-            dropped = dropped && QSqlQuery(db).exec(QStringLiteral("DROP TABLE ") + table);
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("fault"));
-    return dropped;
+    QStringList drops;
+    for (const QString &table : words.mid(2))
+        drops << QStringLiteral("DROP TABLE ") + table;
+    if (words.at(0) == QLatin1String("drop"))
+        return !sqlite(words.at(1), drops).isNull();
+    // The second page holds the first table of the file.
+    QByteArray noise(4096, Qt::Uninitialized);
+    QRandomGenerator(9).fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
+    QFile damaged(m_dir->filePath(words.at(1)));
+    return damaged.open(QIODevice::ReadWrite) && damaged.seek(4096) && damaged.write(noise) == noise.size();
 }
 
 void tst_Host::showsThePicture_data()
@@ -166,25 +146,20 @@ void tst_Host::showsThePicture_data()
     // The band of the picture, in percent of its height, that must hold text.
     QTest::addColumn<int>("from");
     QTest::addColumn<int>("to");
-
     // Between the toolbar and the status bar: a list of units, not an empty frame.
     // The second start finds the demo database made by the first and must
     // neither make it again nor fill it twice.
     QTest::newRow("demo database, again") << QStringList() << QSize(1000, 700) << 10 << 85;
     // A path on the command line is where the person stands, not where the driver would look.
     QTest::newRow("relative database, another user")
-            << QStringList{QStringLiteral("--database"), QStringLiteral("sqlite:relative.db"),
-                           QStringLiteral("--user"), QStringLiteral("operator"), QStringLiteral("--password"),
-                           QStringLiteral("operator"), QStringLiteral("--screenshot"), QStringLiteral("shot.png")}
+            << QStringList{"--database", "sqlite:relative.db", "--user", "operator", "--password", "operator",
+                           "--screenshot", "shot.png"}
             << QSize(1000, 700) << 10 << 85;
     // An outside unit is one of those the list does not select by itself, so
     // an editor that stayed hidden or showed another unit would be seen under the list.
-    QTest::newRow("editor") << QStringList{QStringLiteral("--show-unit"), QStringLiteral("@OUTSIDE@")}
-                            << QSize(1000, 700) << 50 << 90;
+    QTest::newRow("editor") << QStringList{"--show-unit", "@OUTSIDE@"} << QSize(1000, 700) << 50 << 90;
     // The dialog, not the main window behind it: smaller, yet big enough for its tree and buttons.
-    QTest::newRow("product dialog")
-            << QStringList{QStringLiteral("--show-unit"), QStringLiteral("@OUTSIDE@"), QStringLiteral("--show-products")}
-            << QSize() << 10 << 90;
+    QTest::newRow("product dialog") << QStringList{"--show-unit", "@OUTSIDE@", "--show-products"} << QSize() << 10 << 90;
 }
 
 void tst_Host::showsThePicture()
@@ -193,14 +168,11 @@ void tst_Host::showsThePicture()
     QFETCH(QSize, size);
     QFETCH(int, from);
     QFETCH(int, to);
-    QVERIFY(makeDemo());
+    QCOMPARE(start({}).exitCode, 0);
     QCOMPARE(shotFault(QSize(1000, 700), 10, 85), QString());
-    const QString unit = outsideUnit();
+    const QString unit = sqlite(QStringLiteral("demo.db"), {"SELECT c_name FROM t_prod_units WHERE b_is_side ORDER BY id"});
     QVERIFY2(!unit.isEmpty(), "the demo database lists no outside unit");
-    arguments.replaceInStrings(QStringLiteral("@OUTSIDE@"), unit);
-    if (!arguments.contains(QStringLiteral("--database")))
-        arguments << QStringLiteral("--database") << demoUrl() << QStringLiteral("--screenshot") << shotPath();
-    const Run run = start(arguments);
+    const Run run = start(arguments.replaceInStrings(QStringLiteral("@OUTSIDE@"), unit));
     QVERIFY2(run.finished, "the program did not finish within a minute");
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     QVERIFY(run.out.contains(QStringLiteral("shot.png")));
@@ -213,7 +185,7 @@ void tst_Host::refusesWithoutAPicture_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("message");
-    // Done to the demo database first: "damage <file>" or "drop <file> <tables>".
+    // Done to the demo database first, as spoilDemo() reads it.
     QTest::addColumn<QString>("fault");
     const auto row = [](const char *name, const QStringList &arguments, int exitCode, const QString &message,
                         const QString &fault = QString()) {
@@ -251,28 +223,21 @@ void tst_Host::refusesWithoutAPicture()
     QFETCH(int, exitCode);
     QFETCH(QString, message);
     QFETCH(QString, fault);
-
     if (!fault.isEmpty())
-        QVERIFY2(makeFaultyDemo(fault.split(QLatin1Char(' '))), qPrintable(fault));
-    message.replace(QStringLiteral("@DIR@"), m_dir->path());
-
-    if (!arguments.contains(QStringLiteral("--database")))
-        arguments << QStringLiteral("--database") << demoUrl();
-    // The program's own texts are English in English; by default it speaks Russian.
-    if (!arguments.contains(QStringLiteral("--lang")))
-        arguments << QStringLiteral("--lang") << QStringLiteral("en");
-    arguments.replaceInStrings(QStringLiteral("@DIR@"), m_dir->path());
+        QVERIFY2(spoilDemo(fault), qPrintable(fault));
     QFile empty(m_dir->filePath(QStringLiteral("empty.db")));
     QVERIFY(empty.open(QIODevice::WriteOnly));
     empty.close();
-    arguments << QStringLiteral("--screenshot") << shotPath();
+    // The program's own texts are English in English; by default it speaks Russian.
+    if (!arguments.contains(QStringLiteral("--lang")))
+        arguments << QStringLiteral("--lang") << QStringLiteral("en");
     const Run run = start(arguments);
     QVERIFY2(run.finished, "the program waited for something");
     QCOMPARE(run.exitCode, exitCode);
-    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QVERIFY2(run.err.contains(message.replace(QStringLiteral("@DIR@"), m_dir->path())), qPrintable(run.err));
     QVERIFY2(!run.err.contains(QStringLiteral("secretpw")), qPrintable(run.err));
     QVERIFY(run.milliseconds < 20000);
-    QVERIFY(!QFile::exists(shotPath()));
+    QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("shot.png"))));
     QCOMPARE(QFileInfo(empty.fileName()).size(), qint64(0));
 }
 

@@ -9,104 +9,76 @@
 #include <QScreen>
 #include <QtTest>
 
-static QPushButton *applyButton(QDataEditor *panel)
+namespace {
+
+QPushButton *button(QDataEditor *panel, QDialogButtonBox::StandardButton which = QDialogButtonBox::Ok)
 {
-    return panel->bButtons->button(QDialogButtonBox::Ok);
+    return panel->bButtons->button(which);
 }
 
 // A content wired the way a module wires its own: the editor panel in the edit
 // area, its pop-up request handled by the frame.
 class Content : public QUserInterface
 {
-    Q_OBJECT
 public:
-    explicit Content(QWidget *parent = nullptr)
-        : QUserInterface(parent)
+    Content()
+        : panel(new QDataEditor(this))
+        , editor(new QLineEdit)
     {
-        initEditor();
-        onConnectPopupEditor();
-    }
-
-    bool initEditor() override
-    {
-        panel = new QDataEditor(this);
-        editor = new QLineEdit;
         editor->setWindowTitle(QStringLiteral("Участок"));
         panel->initEditor(editor);
-        connect(panel->bButtons, SIGNAL(accepted()), this, SLOT(commit()));
-        connect(editor, SIGNAL(textEdited(QString)), panel, SLOT(OnChange()));
-        connect(panel, SIGNAL(cancel()), this, SLOT(cancelEdit()));
-        connect(panel, SIGNAL(popup(QWidget *)), this, SLOT(toggleEditorPopup(QWidget *)));
+        // A module commits on Apply, and finds it already off: a second click cannot commit twice.
+        connect(panel->bButtons, &QDialogButtonBox::accepted, [this]() { commitsAfterReset += !button(panel)->isEnabled(); });
+        connect(editor, &QLineEdit::textEdited, panel, &QDataEditor::OnChange);
+        connect(panel, &QDataEditor::popup, this, &QUserInterface::toggleEditorPopup);
         editLayout->addWidget(panel);
-        return true;
     }
     bool onConnectPopupEditor() override { return ++connects; }
     bool onDisconnectPopupEditor() override { return ++disconnects; }
     using QUserInterface::setCaption;
 
-    QDataEditor *panel = nullptr;
-    QLineEdit *editor = nullptr;
+    QDataEditor *panel;
+    QLineEdit *editor;
     int connects = 0;
     int disconnects = 0;
-    // Commits that ran after the panel's own handler had disabled the button.
     int commitsAfterReset = 0;
-
-public slots:
-    void commit() { commitsAfterReset += !applyButton(panel)->isEnabled(); }
-    void cancelEdit() { editFrame->hide(); }
 };
+
+} // namespace
 
 class tst_QUserInterface : public QObject
 {
     Q_OBJECT
 private slots:
-    void cleanup();
-    void startsBareAndKeepsTextsAcrossLanguageChange();
+    void cleanup() { qApp->setProperty("popupList", QVariant()); }
     void findPanelTogglesAndAsks();
     void applyIsOnOnlyBetweenChangeAndAnswer_data();
     void applyIsOnOnlyBetweenChangeAndAnswer();
     void everyWayOutOfThePopupDocks_data();
     void everyWayOutOfThePopupDocks();
     void popupStateIsSharedAndSurvivesDeletion();
-    void initModalAnswersAPlainDialog();
 
 private:
+    // The host's list of floated widgets, published as a 64-bit integer as other modules read it.
+    QList<QWidget *> *publishPopupList();
+
     QList<QWidget *> m_popups;
 };
 
-void tst_QUserInterface::cleanup()
+QList<QWidget *> *tst_QUserInterface::publishPopupList()
 {
-    qApp->setProperty("popupList", QVariant());
     m_popups.clear();
-}
-
-void tst_QUserInterface::startsBareAndKeepsTextsAcrossLanguageChange()
-{
-    Content content;
-    QVERIFY(content.searchFrame->isHidden() && content.editFrame->isHidden());
-    // Its shortcut works only while the content holds the action.
-    QVERIFY(content.actions().contains(content.actionFind));
-    QPushButton *apply = applyButton(content.panel);
-    QPushButton *cancel = content.panel->bButtons->button(QDialogButtonBox::Cancel);
-    // Enter in the editor must not apply.
-    QVERIFY(!apply->isEnabled());
-    QVERIFY(!apply->isDefault() && !apply->autoDefault() && !cancel->autoDefault());
-
-    content.setCaption(QStringLiteral("Участки"));
-    QEvent change(QEvent::LanguageChange);
-    QCoreApplication::sendEvent(&content, &change);
-    QCOMPARE(content.lbCaption->text(), QStringLiteral("Участки"));
-    QCOMPARE(content.windowTitle(), QStringLiteral("Участки"));
-    QCOMPARE(apply->text(), QStringLiteral("Применить"));
-    QCOMPARE(cancel->text(), QStringLiteral("Отмена"));
-    QCOMPARE(content.panel->lbCaption->text(), QStringLiteral("Участок"));
-    // No menu: nothing to add to, and no crash.
-    QUserInterface::addMenuAction(QStringLiteral("Никуда"), 9, nullptr, true);
+    const QVariant address = objToVar(&m_popups);
+    qApp->setProperty("popupList", address);
+    return address.userType() == QMetaType::LongLong ? &m_popups : nullptr;
 }
 
 void tst_QUserInterface::findPanelTogglesAndAsks()
 {
     Content content;
+    QVERIFY(content.searchFrame->isHidden() && content.editFrame->isHidden());
+    // Its shortcut works only while the content holds the action.
+    QVERIFY(content.actions().contains(content.actionFind));
     // Not on screen yet: the toggle still follows the panel's own state.
     content.actionFind->trigger();
     QVERIFY(!content.searchFrame->isHidden());
@@ -118,52 +90,64 @@ void tst_QUserInterface::findPanelTogglesAndAsks()
     content.actionFind->trigger();
     QVERIFY(content.searchFrame->isVisible());
     QTRY_VERIFY(content.edFind->hasFocus());
-    content.actionFind->trigger();
-    QVERIFY(!content.searchFrame->isVisible());
-    const bool checked = content.actionFind->isChecked();
-    content.showFindPanel();
-    QVERIFY(content.searchFrame->isVisible());
-    QCOMPARE(content.actionFind->isChecked(), checked);
-
-    QSignalSpy first(&content, SIGNAL(findFirst(QString)));
-    QSignalSpy prev(&content, SIGNAL(findPrev()));
-    QSignalSpy next(&content, SIGNAL(findNext()));
+    QSignalSpy first(&content, &QUserInterface::findFirst);
+    QSignalSpy prev(&content, &QUserInterface::findPrev);
+    QSignalSpy next(&content, &QUserInterface::findNext);
     QTest::keyClicks(content.edFind, QStringLiteral("shop 2"));
     QTest::keyClick(content.edFind, Qt::Key_Return);
     QTest::mouseClick(content.btFindPrev, Qt::LeftButton);
     QTest::mouseClick(content.btFindNext, Qt::LeftButton);
-    QCOMPARE(first.count(), 1);
+    QCOMPARE(QList<int>({first.count(), prev.count(), next.count()}), QList<int>({1, 1, 1}));
     QCOMPARE(first.at(0).at(0).toString(), QStringLiteral("shop 2"));
-    QCOMPARE(prev.count(), 1);
-    QCOMPARE(next.count(), 1);
+    content.actionFind->trigger();
+    QVERIFY(!content.searchFrame->isVisible());
+
+    // The caption is set by the module, not by the form: a language change keeps it.
+    content.setCaption(QStringLiteral("Участки"));
+    QEvent change(QEvent::LanguageChange);
+    QCoreApplication::sendEvent(&content, &change);
+    const QStringList texts = {content.lbCaption->text(), content.windowTitle(), button(content.panel)->text(),
+                               button(content.panel, QDialogButtonBox::Cancel)->text(), content.panel->lbCaption->text()};
+    QCOMPARE(texts, QStringList({"Участки", "Участки", "Применить", "Отмена", "Участок"}));
+    // No menu: nothing to add to, and no crash.
+    QUserInterface::addMenuAction(QStringLiteral("Никуда"), 9, nullptr, true);
 }
 
 void tst_QUserInterface::applyIsOnOnlyBetweenChangeAndAnswer_data()
 {
-    QTest::addColumn<int>("button");
-    QTest::newRow("apply") << int(QDialogButtonBox::Ok);
-    QTest::newRow("cancel") << int(QDialogButtonBox::Cancel);
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("inDialog");
+    QTest::newRow("apply") << int(QDialogButtonBox::Ok) << false;
+    QTest::newRow("cancel") << int(QDialogButtonBox::Cancel) << false;
+    QTest::newRow("apply in a plain dialog") << int(QDialogButtonBox::Ok) << true;
 }
 
 void tst_QUserInterface::applyIsOnOnlyBetweenChangeAndAnswer()
 {
-    QFETCH(int, button);
-    const bool applying = button == QDialogButtonBox::Ok;
+    QFETCH(int, answer);
+    QFETCH(bool, inDialog);
+    const bool applying = answer == QDialogButtonBox::Ok;
     Content content;
+    QDialog dialog;
+    if (inDialog)
+        content.panel->initModal(&dialog, new QLineEdit(&dialog));
+    // Enter in the editor must not apply.
+    QVERIFY(!button(content.panel)->isDefault() && !button(content.panel)->autoDefault());
     content.show();
     content.editFrame->show();
-    QSignalSpy ok(content.panel, SIGNAL(ok()));
-    QSignalSpy cancel(content.panel, SIGNAL(cancel()));
+    QSignalSpy ok(content.panel, &QDataEditor::ok);
+    QSignalSpy cancel(content.panel, &QDataEditor::cancel);
+    QSignalSpy accepted(&dialog, &QDialog::accepted);
+    QVERIFY(!button(content.panel)->isEnabled());
     QTest::keyClicks(content.editor, QStringLiteral("x"));
-    QVERIFY(applyButton(content.panel)->isEnabled());
-
-    QTest::mouseClick(content.panel->bButtons->button(QDialogButtonBox::StandardButton(button)),
-                      Qt::LeftButton);
-    QVERIFY(!applyButton(content.panel)->isEnabled());
-    QCOMPARE(ok.count(), applying ? 1 : 0);
-    QCOMPARE(cancel.count(), applying ? 0 : 1);
-    QCOMPARE(content.commitsAfterReset, applying ? 1 : 0);
-    QCOMPARE(content.editFrame->isHidden(), !applying);
+    QVERIFY(button(content.panel)->isEnabled());
+    QTest::mouseClick(button(content.panel, QDialogButtonBox::StandardButton(answer)), Qt::LeftButton);
+    QVERIFY(!button(content.panel)->isEnabled());
+    QCOMPARE(ok.count(), int(applying));
+    QCOMPARE(cancel.count(), int(!applying));
+    QCOMPARE(content.commitsAfterReset, int(applying));
+    QCOMPARE(accepted.count(), int(inDialog));
+    QCOMPARE(dialog.result(), int(inDialog ? QDialog::Accepted : QDialog::Rejected));
 }
 
 void tst_QUserInterface::everyWayOutOfThePopupDocks_data()
@@ -176,47 +160,42 @@ void tst_QUserInterface::everyWayOutOfThePopupDocks_data()
 void tst_QUserInterface::everyWayOutOfThePopupDocks()
 {
     QFETCH(QString, way);
-    qApp->setProperty("popupList", objToVar(&m_popups));
+    QList<QWidget *> *popups = publishPopupList();
+    QVERIFY(popups);
     Content content;
     content.resize(500, 700);
     content.editFrame->show();
     content.show();
     QVERIFY(QTest::qWaitForWindowExposed(&content));
     const QSize panelSize = content.panel->size();
-
     QTest::mouseDClick(content.panel->lbCaption, Qt::LeftButton);
     auto *window = qobject_cast<QPopupContainer *>(content.panel->window());
-    QVERIFY(window);
-    QVERIFY(window->isVisible());
-    QVERIFY(content.editFrame->isHidden());
+    QVERIFY(window && window->isVisible() && content.editFrame->isHidden());
     QCOMPARE(window->size(), panelSize);
-    const QPoint centre = QGuiApplication::primaryScreen()->geometry().center();
     // Placed before the window has a frame, so the frame may shift it a little.
+    const QPoint centre = QGuiApplication::primaryScreen()->geometry().center();
     QVERIFY((window->frameGeometry().center() - centre).manhattanLength() <= 8);
-    QCOMPARE(m_popups.count(content.panel), 1);
+    QCOMPARE(popups->count(content.panel), 1);
     QCOMPARE(content.disconnects, 1);
 
-    if (way == "double-click") {
+    if (way == "double-click")
         QTest::mouseDClick(content.panel->lbCaption, Qt::LeftButton);
-    } else if (way == "close") {
+    else if (way == "close")
         QVERIFY(!window->close());
-    } else if (way == "escape") {
+    else if (way == "escape")
         QTest::keyClick(window, Qt::Key_Escape);
-    } else if (way == "reject") {
-        window->reject();
-    } else {
-        window->accept();
-    }
-    QVERIFY(!window->isVisible());
-    QVERIFY(content.panel->isVisible());
+    else
+        way == "reject" ? window->reject() : window->accept();
+    QVERIFY(!window->isVisible() && content.panel->isVisible());
     QCOMPARE(content.panel->parentWidget(), content.editFrame);
-    QCOMPARE(content.connects, 2);
-    QVERIFY(!m_popups.contains(content.panel));
+    QCOMPARE(content.connects, 1);
+    QVERIFY(popups->isEmpty());
 }
 
 void tst_QUserInterface::popupStateIsSharedAndSurvivesDeletion()
 {
-    qApp->setProperty("popupList", objToVar(&m_popups));
+    QList<QWidget *> *popups = publishPopupList();
+    QVERIFY(popups);
     Content first;
     Content second;
     second.toggleEditorPopup(nullptr);
@@ -232,34 +211,20 @@ void tst_QUserInterface::popupStateIsSharedAndSurvivesDeletion()
     QVERIFY(window && window->parent() == &first);
     window->reject();
     QCOMPARE(second.panel->parentWidget(), second.editFrame);
-    QCOMPARE(first.connects, 2);
+    QCOMPARE(first.connects, 1);
 
     // A panel deleted while floated leaves neither the list nor the frame dangling.
     second.toggleEditorPopup(second.panel);
-    QCOMPARE(m_popups.count(second.panel), 1);
+    QCOMPARE(popups->count(second.panel), 1);
     delete second.panel;
-    QVERIFY(m_popups.isEmpty());
+    QVERIFY(popups->isEmpty());
     window->reject();
     QVERIFY(!window->isVisible());
     second.toggleEditorPopup(first.panel);
     QCOMPARE(first.panel->window(), window);
     second.toggleEditorPopup(nullptr);
     QCOMPARE(first.panel->parentWidget(), second.editFrame);
-    QVERIFY(m_popups.isEmpty());
-}
-
-void tst_QUserInterface::initModalAnswersAPlainDialog()
-{
-    QDialog dialog;
-    auto *panel = new QDataEditor(&dialog);
-    panel->initModal(&dialog, new QLineEdit);
-    QSignalSpy accepted(&dialog, SIGNAL(accepted()));
-    dialog.show();
-    panel->OnChange();
-    QTest::mouseClick(applyButton(panel), Qt::LeftButton);
-    QCOMPARE(accepted.count(), 1);
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QVERIFY(!dialog.isVisible());
+    QVERIFY(popups->isEmpty());
 }
 
 QTEST_MAIN(tst_QUserInterface)
