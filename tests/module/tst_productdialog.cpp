@@ -2,8 +2,6 @@
 #include "productdialog.h"
 #include "qdataset.h"
 
-#include <QPushButton>
-#include <QTreeWidget>
 #include <QtTest>
 
 extern "C" QDataSet *getDocument(QObject *parent);
@@ -100,15 +98,16 @@ QStringList tst_ProductDialog::databaseOutline(qint64 unit, const QString &type,
     QStringList lines;
     const QString types = type.isEmpty() ? "id_parent IS NULL AND id IN (SELECT id FROM dirs.t_types_for_products)"
                                          : "id_parent = " + type;
-    for (const QString &row : m_fixture->rows("SELECT 'T', id, c_name FROM dirs.t_item_type WHERE " + types + " ORDER BY id"))
+    for (const QString &row : m_fixture->rows("SELECT 'T', id, c_name FROM dirs.t_item_type WHERE " + types
+                                              + " ORDER BY id"))
         lines << indent + row << databaseOutline(unit, row.section('|', 1, 1), indent + "  ");
     for (const QString &row : m_fixture->rows("SELECT 'P', id, c_name, id_item_family FROM dirs.t_product "
                                               "WHERE id_type = " + (type.isEmpty() ? "NULL" : type) + " ORDER BY id")) {
         lines << indent + row;
         for (const QString &version : m_fixture->rows(QStringLiteral(
-                 "SELECT 'V', id, c_name || ' (' || COALESCE(c_part_num, '') || ')', id_item FROM dirs.t_product_version "
-                 "WHERE id_product = %1 AND id NOT IN (SELECT id_version FROM t_prod_product WHERE id_unit = %2) "
-                 "ORDER BY id").arg(row.section('|', 1, 1)).arg(unit)))
+                 "SELECT 'V', id, c_name || ' (' || COALESCE(c_part_num, '') || ')', id_item "
+                 "FROM dirs.t_product_version WHERE id_product = %1 AND id NOT IN "
+                 "(SELECT id_version FROM t_prod_product WHERE id_unit = %2) ORDER BY id").arg(row.section('|', 1, 1)).arg(unit)))
             lines << indent + "  " + version;
     }
     return lines;

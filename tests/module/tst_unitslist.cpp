@@ -4,15 +4,6 @@
 #include "qdataset.h"
 #include "qdatatable.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialog>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QStandardItemModel>
-#include <QTableView>
-#include <QTemporaryFile>
 #include <QtTest>
 
 extern "C" QDataSet *getDocument(QObject *parent);
@@ -54,7 +45,10 @@ private:
     {
         return workDialog([this, action] { child<QAction>(m_view, action)->trigger(); }, hands);
     }
-    bool canEdit() { return child<QAction>(m_view, "actEdit")->isEnabled() && child<QAction>(m_view, "actDel")->isEnabled(); }
+    bool canEdit()
+    {
+        return child<QAction>(m_view, "actEdit")->isEnabled() && child<QAction>(m_view, "actDel")->isEnabled();
+    }
 
     std::unique_ptr<ModuleFixture> m_fixture;
     QWidget *m_view = nullptr;
@@ -150,7 +144,8 @@ void tst_UnitsList::createsEditsAndDeletesUnits()
     }), QStringList());
     QCOMPARE(units(), before + QStringList{"Подрядчик||outside"});
     QCOMPARE(run("actEdit", [](QDialog *dialog) {
-        QVERIFY(!child<QComboBox>(dialog, "cbDivision")->isVisibleTo(dialog) && !child<QCheckBox>(dialog, "cbSide")->isVisibleTo(dialog));
+        QVERIFY(!child<QComboBox>(dialog, "cbDivision")->isVisibleTo(dialog));
+        QVERIFY(!child<QCheckBox>(dialog, "cbSide")->isVisibleTo(dialog));
         QCOMPARE(child<QLineEdit>(dialog, "leName")->text(), QStringLiteral("Подрядчик"));
     }), QStringList());
 

@@ -2,8 +2,6 @@
 #include "hostcontract.h"
 #include "messagecatcher.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QtTest>

@@ -2,10 +2,8 @@
 
 #include "testdatabases.h"
 
-#include <QMessageBox>
-#include <QStringList>
-#include <QTimer>
-#include <QWidget>
+// The module's tests work its widgets.
+#include <QtWidgets>
 
 #include <functional>
 #include <memory>
