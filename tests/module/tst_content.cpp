@@ -1,103 +1,68 @@
-#include "hostcontract.h"
-#include "qdataset.h"
-#include "qdatatable.h"
+#include "modulefixture.h"
 #include "quserinterface.h"
-#include "testdatabases.h"
 #include "varkolincontent.h"
 
-#include <QAction>
-#include <QLabel>
-#include <QTableView>
 #include <QtTest>
 
 extern "C" QWidget *getInterface(QWidget *parent);
 extern "C" QList<QAction *> *getToolBarActions();
-extern "C" QDataSet *getDocument(QObject *parent);
 
 // The module's content as the host gets it: one widget per library, its
-// actions and its refresh.
+// actions, its refresh and the place of its dialogs.
 class tst_Content : public QObject
 {
     Q_OBJECT
 private slots:
-    void noActionsBeforeTheContent();
-    void givesOneContent();
-    void refreshesAndCounts_data() { TestDatabases::addBackendRows(); }
-    void refreshesAndCounts();
-    void placesDialogsOverTheContent();
+    void init() { m_fixture.reset(new ModuleFixture); }
+    void cleanup() { m_fixture.reset(); }
+    void givesOneContentWithLiveActions();
+    void refreshesCountsAndPlacesDialogs_data() { TestDatabases::addBackendRows(); }
+    void refreshesCountsAndPlacesDialogs();
 
 private:
-    QWidget m_host;
-    QWidget m_other;
+    std::unique_ptr<ModuleFixture> m_fixture;
 };
 
-void tst_Content::noActionsBeforeTheContent()
+// A host that destroys the content and asks again must find the new
+// content's three actions, none of the freed ones.
+void tst_Content::givesOneContentWithLiveActions()
 {
+    QWidget other;
+    for (int round = 0; round < 2; ++round) {
+        QWidget *content = getInterface(m_fixture->host());
+        QCOMPARE(getInterface(&other), content);
+        QCOMPARE(content->parentWidget(), m_fixture->host());
+        QCOMPARE(child<QLabel>(content, "lbCaption")->text(), QStringLiteral("Справочник участков производства"));
+        QStringList names;
+        for (const QAction *action : *getToolBarActions()) {
+            QVERIFY(content->isAncestorOf(qobject_cast<QWidget *>(action->parent())));
+            names << action->objectName();
+        }
+        QCOMPARE(names, QStringList({"actNew", "actEdit", "actDel"}));
+        delete content;
+    }
     QCOMPARE(getToolBarActions()->size(), 0);
-    QCOMPARE(VarkolinContent::bounds(), QRect(QPoint(0, 0), QPoint(-1, -1)));
 }
 
-void tst_Content::givesOneContent()
-{
-    QWidget *content = getInterface(&m_host);
-    QVERIFY(content);
-    QCOMPARE(getInterface(&m_other), content);
-    QCOMPARE(content->parentWidget(), &m_host);
-    QCOMPARE(content->windowTitle(), QStringLiteral("Справочник участков производства"));
-    QCOMPARE(content->findChild<QLabel *>(QStringLiteral("lbCaption"))->text(), content->windowTitle());
-    QStringList names;
-    for (const QAction *action : *getToolBarActions())
-        names << action->objectName();
-    QCOMPARE(names, QStringList({"actNew", "actEdit", "actDel"}));
-    QCOMPARE(getDocument(nullptr)->parent(), content);
-
-    // A host that destroys the content and asks again must find only the new
-    // content's actions, none of the freed ones.
-    delete content;
-    content = getInterface(&m_host);
-    QCOMPARE(getToolBarActions()->size(), 3);
-    for (const QAction *action : *getToolBarActions())
-        QVERIFY(content->isAncestorOf(qobject_cast<QWidget *>(action->parent())));
-}
-
-void tst_Content::refreshesAndCounts()
+void tst_Content::refreshesCountsAndPlacesDialogs()
 {
     QFETCH(QString, backend);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, backend, true);
-    QWidget *content = getInterface(&m_host);
-    QDataTable *units = getDocument(nullptr)->getTable(QStringLiteral("t_prod_units"));
-    // The set was built before this connection existed.
-    units->setConnection(&tc.connection());
-    getDocument(nullptr)->getTable(QStringLiteral("t_division"))->setConnection(&tc.connection());
-    getDocument(nullptr)->getTable(QStringLiteral("t_division"))->close();
-    QVERIFY(!content->property("blockAutoRefresh").toBool());
-    QVERIFY(QMetaObject::invokeMethod(content, "refresh"));
+    QVERIFY2(m_fixture->open(backend), qPrintable(m_fixture->error()));
+    QWidget *content = getInterface(m_fixture->host());
+    QCOMPARE(boxesOf([content] { QMetaObject::invokeMethod(content, "refresh"); }), QStringList());
+    // The host skips its own refresh when the content has one.
     QCOMPARE(content->property("blockAutoRefresh"), QVariant(true));
-    QCOMPARE(units->rowCount(), 8);
-    QCOMPARE(content->findChild<QLabel *>(QStringLiteral("Status"))->text(), QStringLiteral("Всего подразделений: 8"));
-
+    QCOMPARE(child<QLabel>(content, "Status")->text(), QStringLiteral("Всего подразделений: 8"));
     auto *frame = qobject_cast<QUserInterface *>(content);
-    QVERIFY(frame);
     QCOMPARE(frame->helpContext(), QStringLiteral("Varkolin"));
-    m_host.show();
-    QVERIFY(QTest::qWaitForWindowActive(&m_host));
-    content->findChild<QTableView *>(QStringLiteral("tvContent"))->setFocus();
+    m_fixture->host()->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_fixture->host()));
+    child<QTableView>(content, "tvContent")->setFocus();
     QCOMPARE(frame->helpContext(), QStringLiteral("Varkolin#tvVarkolin"));
-    units->setConnection(nullptr);
-}
-
-// The module's larger dialogs sit over the content: 20 pixels narrower, as
-// high, around the content's centre.
-void tst_Content::placesDialogsOverTheContent()
-{
-    QWidget *content = getInterface(&m_host);
-    m_host.resize(700, 500);
-    m_host.show();
+    // The larger dialogs sit over the content: 20 pixels narrower, as high,
+    // around the centre of its geometry.
     content->setGeometry(10, 20, 500, 300);
-    const QRect rect = VarkolinContent::bounds();
-    QCOMPARE(rect.size(), QSize(480, 300));
-    QCOMPARE(rect.topLeft(), content->mapToGlobal(QPoint((10 + 509) / 2, (20 + 319) / 2)) - QPoint(239, 149));
+    QCOMPARE(VarkolinContent::bounds(), QRect(content->mapToGlobal(QPoint(259 - 239, 169 - 149)), QSize(480, 300)));
 }
 
 QTEST_MAIN(tst_Content)

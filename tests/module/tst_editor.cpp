@@ -1,23 +1,13 @@
-#include "hostcontract.h"
-#include "messagecatcher.h"
+#include "attributedialog.h"
+#include "modulefixture.h"
 #include "qdataeditor.h"
 #include "qdataset.h"
 #include "qdatatable.h"
-#include "testdatabases.h"
-#include "attributedialog.h"
 #include "varkolincontent.h"
 #include "varkolineditor.h"
 #include "varkolinview.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QStandardItemModel>
-#include <QTreeWidget>
 #include <QtTest>
-
-#include <functional>
 
 // The unit editor inside the module's content, on a real database of each
 // back end: buttons, dialogs, the storage mark, Apply and Cancel, and the
@@ -26,12 +16,10 @@ class tst_Editor : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void setsButtonsByTabAndUnit_data() { TestDatabases::addBackendRows(); }
-    void setsButtonsByTabAndUnit();
-    void editsWorkplacesAndProducts_data() { TestDatabases::addBackendRows(); }
-    void editsWorkplacesAndProducts();
+    void init() { m_fixture.reset(new ModuleFixture); }
+    void cleanup() { m_fixture.reset(); }
+    void setsButtonsAndMarkByUnit_data() { TestDatabases::addBackendRows(); }
+    void setsButtonsAndMarkByUnit();
     void asksBeforeLeavingChanges_data() { TestDatabases::addBackendRows(); }
     void asksBeforeLeavingChanges();
     void warnsWhenNothingIsLeft();
@@ -41,18 +29,16 @@ private slots:
 private:
     bool start(const QString &backend);
     QString firstUnit(bool outside);
-    void selectUnit(const QString &name);
-    qlonglong query(const QString &sql) { return m_connection->connection().execScript(sql).toLongLong(); }
-    qlonglong unitId(const QString &name) { return query("SELECT id FROM t_prod_units WHERE c_name = '" + name + "'"); }
+    qlonglong unitId(const QString &name) { return sqlValue("SELECT id FROM t_prod_units WHERE c_name = '" + name + "'"); }
+    qlonglong sqlValue(const QString &sql) { return m_fixture->rows(sql).value(0).toLongLong(); }
+    void selectUnit(const QString &name) { setCurrent(m_view->tvContent, m_units->locate("c_name", name), 1); }
+    void setCurrent(QTableView *view, int row, int column = 3) { view->setCurrentIndex(view->model()->index(row, column)); }
     bool applyEnabled() const { return m_panel->bButtons->button(QDialogButtonBox::Ok)->isEnabled(); }
-    QString apply();
-    QStringList work(const std::function<void()> &trigger, const std::function<void(QDialog *)> &hands,
-                     const std::function<bool(QDialog *)> &ready = nullptr);
+    QStringList apply() { return boxesOf([this] { m_panel->bButtons->button(QDialogButtonBox::Ok)->click(); }); }
     int addWorkplace(int choice = 0);
     qlonglong addProduct();
 
-    QWidget *m_host = nullptr;
-    TestConnection *m_connection = nullptr;
+    std::unique_ptr<ModuleFixture> m_fixture;
     VarkolinContent *m_content = nullptr;
     VarkolinEditor *m_editor = nullptr;
     VarkolinView *m_view = nullptr;
@@ -62,102 +48,60 @@ private:
     QDataTable *m_products = nullptr;
 };
 
-void tst_Editor::init()
-{
-    m_host = new QWidget;
-    m_host->resize(1000, 800);
-    m_connection = new TestConnection;
-}
-
-void tst_Editor::cleanup()
-{
-    delete m_host;
-    delete m_connection;
-    qApp->setProperty("Connection", QVariant());
-}
-
 bool tst_Editor::start(const QString &backend)
 {
-    if (!m_connection->open(backend, true))
+    if (!m_fixture->open(backend))
         return false;
-    qApp->setProperty("Connection", objToVar(&m_connection->connection()));
     // A table that fails to load says so in a box: answered, and a failed start.
-    BoxAnswerer answerer;
-    m_content = new VarkolinContent(m_host);
-    VarkolinContent::setInstance(m_content);
+    const QStringList boxes = boxesOf([this] {
+        m_content = new VarkolinContent(m_fixture->host());
+        VarkolinContent::setInstance(m_content);
+        m_content->refresh();
+    });
     m_editor = m_content->findChild<VarkolinEditor *>();
     m_view = m_content->findChild<VarkolinView *>();
     m_panel = m_content->findChild<QDataEditor *>();
-    m_content->refresh();
-    QDataSet *document = m_editor->document();
-    m_units = document->getTable(QStringLiteral("t_prod_units"));
-    m_workplaces = document->getTable(QStringLiteral("t_prod_workplace"));
-    m_products = document->getTable(QStringLiteral("t_prod_product"));
-    return m_editor && m_view && m_panel && answerer.titles().isEmpty();
+    m_units = m_editor->document()->getTable(QStringLiteral("t_prod_units"));
+    m_workplaces = m_editor->document()->getTable(QStringLiteral("t_prod_workplace"));
+    m_products = m_editor->document()->getTable(QStringLiteral("t_prod_product"));
+    return boxes.isEmpty();
 }
 
 // The first unit, inside or outside, that has workplaces.
 QString tst_Editor::firstUnit(bool outside)
 {
-    return m_connection->connection().execScript(QStringLiteral(
-            "SELECT c_name FROM t_prod_units WHERE b_is_side = %1 AND id IN "
-            "(SELECT id_unit FROM t_prod_workplace) ORDER BY id").arg(outside ? "TRUE" : "FALSE")).toString();
+    return m_fixture->rows(QStringLiteral("SELECT c_name FROM t_prod_units WHERE b_is_side = %1 AND id IN "
+            "(SELECT id_unit FROM t_prod_workplace) ORDER BY id").arg(outside ? "TRUE" : "FALSE")).value(0);
 }
 
-void tst_Editor::selectUnit(const QString &name)
-{
-    m_view->tvContent->setCurrentIndex(m_units->getModel()->index(m_units->locate("c_name", name), 1));
-}
-
-// Clicks Apply and answers the box a failed save shows, so that a fault
-// fails the test at once; returns the box's title and text, or nothing.
-QString tst_Editor::apply()
-{
-    BoxAnswerer answerer;
-    m_panel->bButtons->button(QDialogButtonBox::Ok)->click();
-    return answerer.titles().isEmpty() ? QString() : answerer.titles().join('|') + '|' + answerer.texts().join('|');
-}
-
-// Works the dialog the trigger opens with the hands and answers any message
-// box, so that none can hang the test; returns the boxes' titles and texts,
-// after a note when no dialog came up.
-QStringList tst_Editor::work(const std::function<void()> &trigger, const std::function<void(QDialog *)> &hands,
-                             const std::function<bool(QDialog *)> &ready)
-{
-    BoxAnswerer answerer;
-    const bool worked = workModalDialog(trigger, hands, ready);
-    return (worked ? QStringList() : QStringList{"no dialog"}) + answerer.titles() + answerer.texts();
-}
-
-// Adds a storage the unit lacks as a workplace, the first offered or the
-// chosen one; returns how many were offered, or -1 without a dialog.
+// Adds the storage offered at the choice as a workplace; returns how many
+// were offered, or -1 without a dialog or when the new row shows another.
 int tst_Editor::addWorkplace(int choice)
 {
     int offered = -1;
     QString chosen;
-    work([this] { m_editor->buttonNew->click(); }, [&](QDialog *dialog) {
+    workDialog([this] { m_editor->buttonNew->click(); }, [&](QDialog *dialog) {
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Рабочее место"));
-        auto *combo = dialog->findChild<QComboBox *>(QStringLiteral("comboBox"));
+        auto *combo = child<QComboBox>(dialog, "comboBox");
         QCOMPARE(combo->currentIndex(), -1);
         offered = combo->count();
         combo->setCurrentIndex(choice);
         chosen = combo->currentText();
-        dialog->findChild<QPushButton *>(QStringLiteral("buttonAccept"))->click();
+        child<QPushButton>(dialog, "buttonAccept")->click();
     });
-    // The new row shows the storage chosen.
     const QString shown = m_workplaces->getViewCurrentRecord().value(QStringLiteral("c_name")).toString();
     return QTest::qCompare(shown, chosen, "shown", "chosen", __FILE__, __LINE__) ? offered : -1;
 }
 
 // Adds the first version of the product tree, chosen in the dialog placed
-// over the content; returns the version's id.
+// over the content; returns the version's id, or 0.
 qlonglong tst_Editor::addProduct()
 {
     m_editor->tabWidget->setCurrentIndex(1);
     qlonglong version = 0;
     QString chosen;
-    const auto tree = [](QDialog *dialog) { return dialog->findChild<QTreeWidget *>(QStringLiteral("trvProducts")); };
-    work([this] { m_editor->buttonNew->click(); }, [&](QDialog *dialog) {
+    const auto tree = [](QDialog *dialog) { return child<QTreeWidget>(dialog, "trvProducts"); };
+    workDialog([this] { m_editor->buttonNew->click(); }, [&](QDialog *dialog) {
         // The platform may nudge the window a little.
         QCOMPARE(dialog->size(), VarkolinContent::bounds().size());
         QVERIFY((dialog->pos() - VarkolinContent::bounds().topLeft()).manhattanLength() <= 4);
@@ -166,260 +110,162 @@ qlonglong tst_Editor::addProduct()
             tree(dialog)->setCurrentItem(*it);
             chosen = (*it)->parent() ? (*it)->parent()->text(0) + QLatin1Char(' ') + (*it)->text(0) : QString();
         }
-        dialog->findChild<QPushButton *>(QStringLiteral("buttonOk"))->click();
+        child<QPushButton>(dialog, "buttonOk")->click();
     }, [&](QDialog *dialog) { return tree(dialog)->topLevelItemCount() > 0; });
-    // The new row shows the product and version chosen.
     const QString shown = m_products->getViewCurrentRecord().value(QStringLiteral("c_name")).toString();
     return QTest::qCompare(shown, chosen, "shown", "chosen", __FILE__, __LINE__) ? version : 0;
 }
 
-void tst_Editor::setsButtonsByTabAndUnit()
+void tst_Editor::setsButtonsAndMarkByUnit()
 {
     QFETCH(QString, backend);
-    QVERIFY2(start(backend), qPrintable(m_connection->error()));
+    QVERIFY2(start(backend), qPrintable(m_fixture->error()));
     // Nothing here is an edit: leaving a unit must not ask.
-    BoxAnswerer unasked;
-    QVERIFY(!m_editor->buttonEdit->isEnabled() && !m_editor->buttonDelete->isEnabled());
-    const QString inside = firstUnit(false);
-    selectUnit(inside);
-    QCOMPARE(m_panel->lbCaption->text(), inside);
-    QVERIFY(!m_content->editFrame->isVisible());
-    QVERIFY(m_editor->buttonStorage->isHidden() && m_editor->tvWorkplace->isColumnHidden(4));
-    QVERIFY(m_editor->buttonMove->isHidden());
-    m_editor->tvWorkplace->setCurrentIndex(m_workplaces->getModel()->index(0, 3));
-    QVERIFY(m_editor->buttonEdit->isEnabled() && m_editor->buttonDelete->isEnabled());
-    m_editor->tabWidget->setCurrentIndex(1);
-
-    selectUnit(firstUnit(true));
-    QVERIFY(m_editor->buttonStorage->isHidden());
-    m_editor->tabWidget->setCurrentIndex(0);
-    QVERIFY(!m_editor->buttonStorage->isHidden() && !m_editor->tvWorkplace->isColumnHidden(4));
-    // Loading marks the storage workplace; that is no edit of the user's.
-    const int marked = m_workplaces->locate(QStringLiteral("v"), true);
-    QVERIFY(marked >= 0);
-    QCOMPARE(m_workplaces->getModel()->item(marked, 4)->text(), QString());
-    QVERIFY(!applyEnabled() && !m_editor->hasUnsavedChanges());
-    m_editor->tvWorkplace->setCurrentIndex(m_workplaces->getModel()->index(marked, 3));
-    QVERIFY(!m_editor->buttonStorage->isEnabled());
-
-    // Help keys follow the focus and the tab.
-    m_view->tvContent->doubleClicked(m_view->tvContent->currentIndex());
-    QVERIFY(m_content->editFrame->isVisibleTo(m_content));
-    m_host->show();
-    m_editor->tabWidget->setCurrentIndex(1);
-    m_editor->buttonNew->setFocus();
-    QCOMPARE(m_content->helpContext(), QStringLiteral("Varkolin#VarkolinEditor#tabProduct"));
-    // No current unit: the panel goes.
-    m_view->tvContent->setCurrentIndex(QModelIndex());
-    QVERIFY(!m_content->editFrame->isVisible());
-    QCOMPARE(unasked.titles(), QStringList());
-}
-
-void tst_Editor::editsWorkplacesAndProducts()
-{
-    QFETCH(QString, backend);
-    QVERIFY2(start(backend), qPrintable(m_connection->error()));
-    const QString unit = firstUnit(false);
-    const qlonglong id = unitId(unit);
-    const QString stored = QStringLiteral("SELECT count(*) FROM t_prod_workplace WHERE id_unit = %1").arg(id);
-    selectUnit(unit);
-    const int workplaces = m_workplaces->rowCount();
-    const int freeStorages = query(QStringLiteral(
-            "SELECT count(*) FROM dirs.t_storage s WHERE NOT s.b_is_del AND NOT EXISTS "
-            "(SELECT 1 FROM t_prod_workplace w WHERE w.id_storage = s.id AND w.id_unit = %1)").arg(id));
-    QCOMPARE(addWorkplace(), freeStorages);
-    QCOMPARE(m_workplaces->rowCount(), workplaces + 1);
-    QCOMPARE(m_workplaces->getViewCurrentRecord().value(QStringLiteral("id_unit")).toLongLong(), id);
-
-    // Edit the first old workplace to another storage; delete the second.
-    m_editor->tvWorkplace->setCurrentIndex(m_workplaces->getModel()->index(0, 3));
-    QString edited;
-    QCOMPARE(work([this] { m_editor->buttonEdit->click(); }, [&](QDialog *dialog) {
-        auto *combo = dialog->findChild<QComboBox *>(QStringLiteral("comboBox"));
-        edited = combo->itemText(1);
-        combo->setCurrentIndex(1);
-        dialog->findChild<QPushButton *>(QStringLiteral("buttonAccept"))->click();
-    }), QStringList());
-    QCOMPARE(m_workplaces->getField(QStringLiteral("c_name"), 0).toString(), edited);
-    m_editor->tvWorkplace->setCurrentIndex(m_workplaces->getModel()->index(1, 3));
-    const QString doomed = m_workplaces->getField(QStringLiteral("c_name"), 1).toString();
-    {
-        BoxAnswerer ok(QMessageBox::Ok);
-        m_editor->buttonDelete->click();
-        QCOMPARE(ok.texts(), QStringList{QStringLiteral("Вы действительно хотите удалить рабочее место\n\"%1\" ?").arg(doomed)});
-    }
-    QCOMPARE(m_workplaces->getRowState(1), 3);
-    QVERIFY(m_workplaces->getModel()->item(1, 3)->font().strikeOut());
-    const int products = m_products->rowCount();
-    QVERIFY(addProduct() > 0);
-    QCOMPARE(m_products->rowCount(), products + 1);
-    QCOMPARE(apply(), QString());
-    QVERIFY(!applyEnabled());
-    QCOMPARE(query(stored), workplaces);
-    QCOMPARE(query(QStringLiteral("SELECT count(*) FROM t_prod_product WHERE id_unit = %1").arg(id)), products + 1);
-    QCOMPARE(query(QStringLiteral("SELECT count(*) FROM t_prod_workplace w JOIN dirs.t_storage s ON s.id = w.id_storage "
-                                  "WHERE w.id_unit = %1 AND s.c_name = '%2'").arg(id).arg(doomed)), 0);
-    // Reloaded from the database: what it shows is what is stored.
-    QCOMPARE(m_workplaces->rowCount(), workplaces);
-    QCOMPARE(m_products->rowCount(), products + 1);
-    QCOMPARE(m_workplaces->pendingUpdates().size() + m_workplaces->pendingInserts().size(), 0);
-
-    // A new workplace and one moved to another unit; Cancel drops both and hides the panel.
-    m_editor->tabWidget->setCurrentIndex(0);
-    m_content->editFrame->show();
-    QVERIFY(addWorkplace() > 0);
-    m_editor->tvWorkplace->setCurrentIndex(m_workplaces->getModel()->index(0, 3));
-    qlonglong target = 0;
-    QCOMPARE(work([this] { QMetaObject::invokeMethod(m_editor, "on_buttonMove_clicked"); }, [&](QDialog *dialog) {
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Переместить атрибут"));
-        auto *combo = dialog->findChild<QComboBox *>(QStringLiteral("comboBox"));
-        QCOMPARE(combo->count(), m_units->rowCount());
-        QCOMPARE(combo->currentData().toLongLong(), id);
-        combo->setCurrentIndex(combo->currentIndex() == 0 ? 1 : 0);
-        target = combo->currentData().toLongLong();
-        dialog->findChild<QPushButton *>(QStringLiteral("buttonAccept"))->click();
-    }), QStringList());
-    QCOMPARE(m_workplaces->getField(QStringLiteral("id_unit"), 0).toLongLong(), target);
-    QCOMPARE(m_workplaces->getRowState(0), 2);
-    m_panel->bButtons->button(QDialogButtonBox::Cancel)->click();
-    QVERIFY(!m_content->editFrame->isVisible());
-    QCOMPARE(m_workplaces->rowCount(), workplaces);
-    QCOMPARE(m_workplaces->getField(QStringLiteral("id_unit"), 0).toLongLong(), id);
-    QCOMPARE(query(stored), workplaces);
+    const QStringList boxes = boxesOf([this] {
+        QVERIFY(!m_editor->buttonEdit->isEnabled() && !m_editor->buttonDelete->isEnabled());
+        selectUnit(firstUnit(false));
+        QCOMPARE(m_panel->lbCaption->text(), firstUnit(false));
+        // An inside unit has no storage.
+        QVERIFY(m_editor->buttonStorage->isHidden() && m_editor->tvWorkplace->isColumnHidden(4));
+        setCurrent(m_editor->tvWorkplace, 0);
+        QVERIFY(m_editor->buttonEdit->isEnabled() && m_editor->buttonDelete->isEnabled());
+        selectUnit(firstUnit(true));
+        QVERIFY(!m_editor->buttonStorage->isHidden() && !m_editor->tvWorkplace->isColumnHidden(4));
+        // Loading marks the storage workplace with an icon; that is no edit of the user's.
+        const int marked = m_workplaces->locate(QStringLiteral("v"), true);
+        QVERIFY(marked >= 0 && m_workplaces->getModel()->item(marked, 4)->text().isEmpty());
+        QVERIFY(!applyEnabled() && !m_editor->hasUnsavedChanges());
+        // Help keys follow the focus and the tab; the panel goes without a current unit.
+        m_view->tvContent->doubleClicked(m_view->tvContent->currentIndex());
+        m_fixture->host()->show();
+        m_editor->tabWidget->setCurrentIndex(1);
+        m_editor->buttonNew->setFocus();
+        QCOMPARE(m_content->helpContext(), QStringLiteral("Varkolin#VarkolinEditor#tabProduct"));
+        m_view->tvContent->setCurrentIndex(QModelIndex());
+        QVERIFY(!m_content->editFrame->isVisible());
+    });
+    QCOMPARE(boxes, QStringList());
 }
 
 // Moving to another unit with unsaved edits asks; No discards, Yes saves.
 void tst_Editor::asksBeforeLeavingChanges()
 {
     QFETCH(QString, backend);
-    QVERIFY2(start(backend), qPrintable(m_connection->error()));
+    QVERIFY2(start(backend), qPrintable(m_fixture->error()));
     const QString first = firstUnit(false);
     const QString outside = firstUnit(true);
-    const QString stored = QStringLiteral("SELECT count(*) FROM t_prod_workplace WHERE id_unit = %1").arg(unitId(first));
-    const int before = query(stored);
-    const struct { QMessageBox::StandardButton answer; int stored; } cases[] = {{QMessageBox::No, before}, {QMessageBox::Yes, before + 1}};
-    for (const auto &c : cases) {
+    const QString stored = "SELECT count(*) FROM t_prod_workplace WHERE id_unit = " + QString::number(unitId(first));
+    const QStringList before = m_fixture->rows(stored);
+    for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
         selectUnit(first);
-        {
-            // An outside unit's own mark is no edit: leaving it asks nothing.
-            BoxAnswerer none;
-            selectUnit(outside);
-            selectUnit(first);
-            QCOMPARE(none.titles(), QStringList());
-        }
         QVERIFY(addWorkplace() > 0);
-        BoxAnswerer answerer(c.answer);
-        selectUnit(outside);
-        QCOMPARE(answerer.titles(), QStringList{"Несохранённые изменения"});
-        QCOMPARE(answerer.texts(), QStringList{QStringLiteral("Сохранить изменения подразделения \"%1\"?").arg(first)});
+        QCOMPARE(boxesOf([&] { selectUnit(outside); }, answer),
+                 QStringList{"Несохранённые изменения|Сохранить изменения подразделения \"" + first + "\"?"});
         QCOMPARE(m_editor->unitId(), unitId(outside));
-        QCOMPARE(query(stored), c.stored);
+        QCOMPARE(m_fixture->rows(stored).value(0).toInt(), before.value(0).toInt() + (answer == QMessageBox::Yes));
         QVERIFY(!applyEnabled());
     }
 }
 
-// Workplaces, and products in the attribute dialog's product mode, warn
-// when the unit already has them all.
+// With nothing left to add, the attribute dialogs warn instead of opening.
 void tst_Editor::warnsWhenNothingIsLeft()
 {
-    QVERIFY2(start(QStringLiteral("sqlite")), qPrintable(m_connection->error()));
+    QVERIFY2(start(QStringLiteral("sqlite")), qPrintable(m_fixture->error()));
     const QString unit = firstUnit(false);
-    const qlonglong id = unitId(unit);
+    QVERIFY(m_fixture->connection().batchExec(QStringLiteral(
+            "INSERT INTO t_prod_workplace (id_unit, id_storage) SELECT %1, s.id FROM dirs.t_storage s WHERE NOT s.b_is_del "
+            "AND s.id NOT IN (SELECT id_storage FROM t_prod_workplace WHERE id_unit = %1)").arg(unitId(unit))));
     selectUnit(unit);
-    m_editor->tabWidget->setCurrentIndex(1);
-    const QString freeVersions = QStringLiteral("SELECT %2 FROM dirs.t_product_version v WHERE NOT EXISTS "
-            "(SELECT 1 FROM t_prod_product p WHERE p.id_version = v.id AND p.id_unit = %1)").arg(id);
-    QDataTable *free = m_editor->document()->getTable(QStringLiteral("t_product_free"));
-    {
-        AttributeDialog dialog(AttributeDialog::ProductMode, free, id, m_editor);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Продукт"));
-        QCOMPARE(dialog.comboBox->count(), query(freeVersions.arg("count(*)")));
-    }
-    QVERIFY(m_connection->connection().batchExec(
-            QStringLiteral("INSERT INTO t_prod_product (id_unit, id_version) ") + freeVersions.arg(QStringLiteral("%1, v.id").arg(id))));
-    QVERIFY(m_connection->connection().batchExec(QStringLiteral(
-            "INSERT INTO t_prod_workplace (id_unit, id_storage) SELECT %1, s.id FROM dirs.t_storage s "
-            "WHERE NOT s.b_is_del AND s.id NOT IN (SELECT id_storage FROM t_prod_workplace WHERE id_unit = %1)").arg(id)));
-    BoxAnswerer answerer;
-    AttributeDialog dialog(AttributeDialog::ProductMode, free, id, m_editor);
-    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-    // Another unit and back: the editor reads the new workplaces.
-    selectUnit(firstUnit(true));
-    selectUnit(unit);
-    m_editor->tabWidget->setCurrentIndex(0);
     const int rows = m_workplaces->rowCount();
-    m_editor->buttonNew->click();
-    QCOMPARE(answerer.texts(), QStringList({"Данное подразделение выпускает все изделия", "Нет не связанных рабочих мест"}));
-    QCOMPARE(answerer.titles().value(1), QStringLiteral("Внимание"));
+    QCOMPARE(boxesOf([this] { m_editor->buttonNew->click(); }), QStringList{"Внимание|Нет не связанных рабочих мест"});
     QCOMPARE(m_workplaces->rowCount(), rows);
     QVERIFY(!applyEnabled());
+    QCOMPARE(boxesOf([] { QCOMPARE(AttributeDialog(AttributeDialog::ProductMode, nullptr, 1).exec(), 0); }),
+             QStringList{"Внимание|Данное подразделение выпускает все изделия"});
 }
 
 // From a new outside unit to the database and back: create it in the list,
-// add workplaces and a product, mark the storage and move the mark, apply,
-// reload and find it all stored; then a refused Apply keeps the work.
+// add workplaces and a product, mark the storage and move the mark, apply
+// and find it stored; edit, delete, move and cancel; a refused Apply keeps
+// the work.
 void tst_Editor::followsTheRoadOfOneEdit()
 {
     QFETCH(QString, backend);
-    QVERIFY2(start(backend), qPrintable(m_connection->error()));
+    QVERIFY2(start(backend), qPrintable(m_fixture->error()));
     const QString name = QStringLiteral("ООО «Новый подрядчик»");
-    QCOMPARE(work([this] { m_view->actNew->trigger(); }, [&](QDialog *dialog) {
-        dialog->findChild<QLineEdit *>(QStringLiteral("leName"))->setText(name);
-        dialog->findChild<QCheckBox *>(QStringLiteral("cbSide"))->setChecked(true);
-        dialog->findChild<QPushButton *>(QStringLiteral("buttonAccept"))->click();
+    QCOMPARE(workDialog([this] { m_view->actNew->trigger(); }, [&](QDialog *dialog) {
+        child<QLineEdit>(dialog, "leName")->setText(name);
+        child<QCheckBox>(dialog, "cbSide")->setChecked(true);
+        child<QPushButton>(dialog, "buttonAccept")->click();
     }), QStringList());
     const qlonglong unit = unitId(name);
-    QVERIFY(unit > 0);
-    QCOMPARE(m_editor->unitId(), unit);
+    QVERIFY(unit > 0 && m_editor->unitId() == unit);
     m_view->tvContent->doubleClicked(m_view->tvContent->currentIndex());
+    QVERIFY(m_content->editFrame->isVisibleTo(m_content));
     // The storage mark, given and moved to a second workplace: one row holds it.
+    // The list offers every storage the database holds for the new unit.
+    const int storages = m_fixture->rows("SELECT count(*) FROM dirs.t_storage WHERE NOT b_is_del").value(0).toInt();
     for (int i = 0; i < 2; ++i) {
-        // The list offers what the database holds, so the second takes another.
-        QVERIFY(addWorkplace(i) > i);
+        QCOMPARE(addWorkplace(i), storages);
         QVERIFY(m_editor->buttonStorage->isEnabled());
         m_editor->buttonStorage->click();
     }
     QVERIFY(!m_editor->buttonStorage->isEnabled());
-    const qlonglong storage = m_workplaces->getViewCurrentRecord().value(QStringLiteral("id_attribute")).toLongLong();
-    int marks = 0;
-    for (int r = 0; r < m_workplaces->rowCount(); ++r)
-        marks += m_workplaces->getField(QStringLiteral("v"), r).toBool();
-    QCOMPARE(marks, 1);
+    const QString storage = m_workplaces->getViewCurrentRecord().value(QStringLiteral("id_attribute")).toString();
+    QCOMPARE(m_workplaces->locate(QStringLiteral("v"), true), m_workplaces->getViewCurrentRow());
+    QCOMPARE(m_workplaces->locate(QStringLiteral("v"), false), 1 - m_workplaces->getViewCurrentRow());
     const qlonglong version = addProduct();
     QVERIFY(version > 0);
-    QCOMPARE(apply(), QString());
-
-    m_content->refresh();
-    selectUnit(name);
-    QCOMPARE(query(QStringLiteral("SELECT id_storage FROM t_prod_units WHERE id = %1").arg(unit)), storage);
-    QCOMPARE(query(QStringLiteral("SELECT count(*) FROM t_prod_workplace WHERE id_unit = %1 AND id_storage = %2")
-                   .arg(unit).arg(storage)), 1);
-    QCOMPARE(query(QStringLiteral("SELECT count(*) FROM t_prod_product WHERE id_unit = %1 AND id_version = %2")
-                   .arg(unit).arg(version)), 1);
+    QCOMPARE(apply(), QStringList());
+    // The unit's storage, its workplaces, the one of them at the storage, its products.
+    const QString stored = QStringLiteral(
+            "SELECT u.id_storage, (SELECT count(*) FROM t_prod_workplace w WHERE w.id_unit = u.id), "
+            "(SELECT count(*) FROM t_prod_workplace w WHERE w.id_unit = u.id AND w.id_storage = u.id_storage), "
+            "(SELECT count(*) FROM t_prod_product p WHERE p.id_unit = u.id) FROM t_prod_units u WHERE u.id = %1").arg(unit);
+    QCOMPARE(m_fixture->rows(stored), QStringList{storage + "|2|1|1"});
+    // Reloaded from the database: what it shows is what is stored.
     QCOMPARE(m_workplaces->rowCount(), 2);
-    QCOMPARE(m_workplaces->getField(QStringLiteral("id_attribute"), m_workplaces->locate(QStringLiteral("v"), true)).toLongLong(), storage);
-    QCOMPARE(m_products->rowCount(), 1);
-    {
-        BoxAnswerer ok(QMessageBox::Cancel);
-        m_editor->tvProduct->setCurrentIndex(m_products->getModel()->index(0, 3));
-        m_editor->buttonDelete->click();
-        QCOMPARE(ok.texts(), QStringList{QStringLiteral("Вы действительно хотите удалить продукт\n\"%1\" ?")
-                                         .arg(m_products->getField(QStringLiteral("c_name"), 0).toString())});
-    }
+    QCOMPARE(m_workplaces->getField("id_attribute", m_workplaces->locate("v", true)).toString(), storage);
+    QCOMPARE(m_products->getField(QStringLiteral("id_attribute"), 0).toLongLong(), version);
+
+    // Edit the first workplace to another storage and delete the second; keep the product.
+    m_editor->tabWidget->setCurrentIndex(0);
+    setCurrent(m_editor->tvWorkplace, 0);
+    qlonglong edited = 0;
+    QCOMPARE(workDialog([this] { m_editor->buttonEdit->click(); }, [&](QDialog *dialog) {
+        child<QComboBox>(dialog, "comboBox")->setCurrentIndex(0);
+        edited = child<QComboBox>(dialog, "comboBox")->currentData().toLongLong();
+        child<QPushButton>(dialog, "buttonAccept")->click();
+    }), QStringList());
+    setCurrent(m_editor->tvWorkplace, 1);
+    QCOMPARE(boxesOf([this] { m_editor->buttonDelete->click(); }), QStringList{"Удаление|Вы действительно хотите "
+             "удалить рабочее место\n\"" + m_workplaces->getField(QStringLiteral("c_name"), 1).toString() + "\" ?"});
+    QVERIFY(m_workplaces->getRowState(1) == 3 && m_workplaces->getModel()->item(1, 3)->font().strikeOut());
+    m_editor->tabWidget->setCurrentIndex(1);
+    setCurrent(m_editor->tvProduct, 0);
+    QCOMPARE(boxesOf([this] { m_editor->buttonDelete->click(); }, QMessageBox::Cancel), QStringList{"Удаление|Вы "
+             "действительно хотите удалить продукт\n\"" + m_products->getField("c_name", 0).toString() + "\" ?"});
     QCOMPARE(m_products->getRowState(0), 0);
+    QCOMPARE(apply(), QStringList());
+    QCOMPARE(sqlValue("SELECT id_storage FROM t_prod_workplace WHERE id_unit = " + QString::number(unit)), edited);
+    QCOMPARE(m_products->rowCount() + m_workplaces->rowCount(), 2);
+
+    // Cancel drops a new workplace and hides the panel.
+    m_editor->tabWidget->setCurrentIndex(0);
+    QVERIFY(addWorkplace() > 0);
+    m_panel->bButtons->button(QDialogButtonBox::Cancel)->click();
+    QVERIFY(!m_content->editFrame->isVisible());
+    QCOMPARE(m_workplaces->rowCount(), 1);
 
     // A refused Apply: another user removes the unit meanwhile.
     QVERIFY(addProduct() > 0);
-    QVERIFY(m_connection->connection().batchExec(QStringLiteral("DELETE FROM t_prod_units WHERE id = %1").arg(unit)));
-    const QString box = apply();
-    const QString failed = QStringLiteral("Ошибка сохранения|Изменения не сохранены:\n");
-    QVERIFY2(box.startsWith(failed) && box.size() > failed.size(), qPrintable(box));
-    QCOMPARE(m_products->rowCount(), 2);
-    QCOMPARE(m_products->pendingInserts().size(), 1);
-    QCOMPARE(m_editor->unitId(), unit);
-    QVERIFY(applyEnabled());
-    QVERIFY(m_editor->hasUnsavedChanges());
-    QCOMPARE(query(QStringLiteral("SELECT count(*) FROM t_prod_product WHERE id_unit = %1").arg(unit)), 0);
+    QVERIFY(m_fixture->connection().batchExec("DELETE FROM t_prod_units WHERE id = " + QString::number(unit)));
+    const QStringList refused = apply();
+    QVERIFY2(refused.size() == 1 && refused[0].startsWith("Ошибка сохранения|Изменения не сохранены:\n")
+             && refused[0].size() > 40, qPrintable(refused.join('\n')));
+    QVERIFY(m_products->rowCount() == 2 && m_products->pendingInserts().size() == 1);
+    QVERIFY(m_editor->unitId() == unit && applyEnabled() && m_editor->hasUnsavedChanges());
+    QCOMPARE(sqlValue("SELECT count(*) FROM t_prod_product WHERE id_unit = " + QString::number(unit)), 0);
 }
 
 QTEST_MAIN(tst_Editor)
