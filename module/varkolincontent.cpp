@@ -11,6 +11,7 @@
 #include <QDialogButtonBox>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QStandardItemModel>
 
 namespace {
@@ -172,6 +173,8 @@ void VarkolinContent::canceled()
 
 void VarkolinContent::tableScroll()
 {
+    if (m_leaving)
+        return;
     QDataTable *units = document ? document->getTable(QStringLiteral("t_prod_units")) : nullptr;
     if (!units) {
         editFrame->setVisible(false);
@@ -197,6 +200,7 @@ bool VarkolinContent::leaveUnit(const QSqlRecord &next)
         return true;
     if (next.value(QStringLiteral("id")).toLongLong() == editor->unitId())
         return false;
+    const QScopedValueRollback<bool> leaving(m_leaving, true);
     const QString name = editor->unitRecord().value(QStringLiteral("c_name")).toString();
     const int answer = QMessageBox::question(this, tr("Несохранённые изменения"),
                                              tr("Сохранить изменения подразделения \"%1\"?").arg(name),

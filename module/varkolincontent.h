@@ -61,4 +61,8 @@ private:
     VarkolinView *view = nullptr;
     VarkolinEditor *editor = nullptr;
     QDataEditor *dataEditor = nullptr;
+    // While the user is asked about the unit being left, the list's current
+    // row moves under the question (a failed save restores it): those moves
+    // must not ask again.
+    bool m_leaving = false;
 };
