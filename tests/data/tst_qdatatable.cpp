@@ -1,56 +1,46 @@
+#include "hostcontract.h"
 #include "messagecatcher.h"
 #include "qdatatable.h"
 #include "testdatabases.h"
 
 #include <QAbstractItemModelTester>
-#include <QSqlError>
 #include <QSqlField>
-#include <QSqlQuery>
 #include <QStandardItemModel>
 #include <QtTest>
 #include <memory>
 
 // The data table on the real driver and a real database of each back end:
 // loading, the row write, row states and pending lists, commit, failures
-// and rollback.
+// and rollback. Every test function gets a fresh database with the demo data.
 class tst_QDataTable : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase_data() { TestDatabases::addBackendRows(); }
     void init();
-    void loadsDeclaredColumns_data() { TestDatabases::addBackendRows(); }
+    void cleanup();
     void loadsDeclaredColumns();
-    void generatesColumnsFromResult_data() { TestDatabases::addBackendRows(); }
-    void generatesColumnsFromResult();
-    void bindsSelectParameters_data() { TestDatabases::addBackendRows(); }
-    void bindsSelectParameters();
     void opensWithoutData_data();
     void opensWithoutData();
-    void keepsEventLoopAliveInBackground();
+    void letsGoOfItsConnection();
     void writesRows();
     void tracksStatesAndPendingLists_data();
     void tracksStatesAndPendingLists();
     void givesTemporaryKeys();
     void refusesEditsOutsideRows();
-    void commitsMixedChanges_data() { TestDatabases::addBackendRows(); }
     void commitsMixedChanges();
-    void fetchesIdentityWithoutStoredProcedures_data() { TestDatabases::addBackendRows(); }
     void fetchesIdentityWithoutStoredProcedures();
     void keepsRowsPendingWithoutScripts();
-    void stopsAtFailingDelete_data() { TestDatabases::addBackendRows(); }
     void stopsAtFailingDelete();
-    void stopsAtFailingInsert_data() { TestDatabases::addBackendRows(); }
-    void stopsAtFailingInsert();
-    void keepsValuesWhenUpdateFindsNoRow_data() { TestDatabases::addBackendRows(); }
-    void keepsValuesWhenUpdateFindsNoRow();
-    void rollsBack_data() { TestDatabases::addBackendRows(); }
+    void keepsWorkWhenCommitFails();
     void rollsBack();
-    void loadsMoreRowsByKey_data() { TestDatabases::addBackendRows(); }
     void loadsMoreRowsByKey();
 
 private:
-    QDataTable *unitsTable(QSqlConnection *connection);
-    QStringList databaseUnits(QSqlConnection &c);
+    QDataTable *units();
+    QDataTable *divisions(const QString &update, const QString &remove);
+    QStringList databaseUnits();
+    std::unique_ptr<TestConnection> m_tc;
 };
 
 namespace {
@@ -67,19 +57,14 @@ QString rowText(QDataTable *table, int row)
     return cells.join(QLatin1Char('|'));
 }
 
-QStringList allRows(QDataTable *table)
+QStringList rows(QDataTable *table, bool sorted = true)
 {
-    QStringList rows;
+    QStringList texts;
     for (int row = 0; row < table->rowCount(); ++row)
-        rows << rowText(table, row);
-    return rows;
-}
-
-QStringList sortedRows(QDataTable *table)
-{
-    QStringList rows = allRows(table);
-    rows.sort();
-    return rows;
+        texts << rowText(table, row);
+    if (sorted)
+        texts.sort();
+    return texts;
 }
 
 QString states(QDataTable *table)
@@ -90,22 +75,70 @@ QString states(QDataTable *table)
     return text;
 }
 
-QSqlRecord withName(QSqlRecord record, const QString &name)
+QString editedName(int row)
 {
-    record.setValue(QStringLiteral("c_name"), name);
-    return record;
+    return QStringLiteral("Правка %1").arg(row);
+}
+
+// Works the steps, a letter each, on the current row: a digit makes that row
+// current, n adds a row and makes it current, e renames the row (editedName),
+// d deletes it, i / u force an insert / update. False when a step is refused.
+bool work(QDataTable *table, const QString &steps)
+{
+    int row = 0;
+    for (const QChar step : steps) {
+        bool done = true;
+        switch (step.toLatin1()) {
+        case 'n': table->newRow(true); row = table->lastRow(); break;
+        case 'e': {
+            QSqlRecord record = table->getRecord(row);
+            record.setValue(QStringLiteral("c_name"), editedName(row));
+            done = table->setRow(row, record, false);
+            break;
+        }
+        case 'd': done = table->deleteRow(row); break;
+        case 'i': table->forceInsert(row); break;
+        case 'u': table->forceUpdate(row); break;
+        default: row = step.digitValue();
+        }
+        if (!done)
+            return false;
+    }
+    return true;
+}
+
+// The rows waiting for the insert, update and delete passes, in their order: "8|0,1|".
+QString pending(QDataTable *table)
+{
+    QStringList lists;
+    for (const QList<qlonglong> &ids : {table->pendingInserts(), table->pendingUpdates(), table->pendingDeletes()}) {
+        QStringList rows;
+        for (const qlonglong id : ids)
+            rows << QString::number(table->rowOf(id));
+        lists << rows.join(QLatin1Char(','));
+    }
+    return lists.join(QLatin1Char('|'));
 }
 
 } // namespace
 
 void tst_QDataTable::init()
 {
-    qApp->setProperty("bNoStoredProc", QVariant());
+    QFETCH_GLOBAL(QString, backend);
+    setHostNoStoredProc(false);
+    m_tc = std::make_unique<TestConnection>();
+    OPEN_TEST_CONNECTION(*m_tc, backend, true);
 }
 
-QDataTable *tst_QDataTable::unitsTable(QSqlConnection *connection)
+void tst_QDataTable::cleanup()
 {
-    auto *table = new QDataTable(QStringLiteral("t_prod_units"), connection, this);
+    qDeleteAll(findChildren<QDataTable *>(QString(), Qt::FindDirectChildrenOnly));
+    m_tc.reset();
+}
+
+QDataTable *tst_QDataTable::units()
+{
+    auto *table = new QDataTable(QStringLiteral("t_prod_units"), &m_tc->connection(), this);
     table->setScripts(QStringLiteral("PROD_UNITS_SELECT"), QStringLiteral("PROD_UNITS_UPDATE"),
                       QStringLiteral("PROD_UNITS_INSERT"), QStringLiteral("PROD_UNITS_DELETE"), false);
     table->addColumn(QStringLiteral("id"), 4, false, QString(), -1, 100);
@@ -118,117 +151,51 @@ QDataTable *tst_QDataTable::unitsTable(QSqlConnection *connection)
     return table;
 }
 
-// What the database holds, read past the table, in the table's text form.
-QStringList tst_QDataTable::databaseUnits(QSqlConnection &c)
+QDataTable *tst_QDataTable::divisions(const QString &update, const QString &remove)
 {
-    QDataTable *check = unitsTable(&c);
-    check->setObjectName(QStringLiteral("check"));
-    check->open();
-    const QStringList rows = sortedRows(check);
-    delete check;
-    return rows;
+    auto *table = new QDataTable(QStringLiteral("t_division"), &m_tc->connection(), this);
+    table->setScripts(QStringLiteral("SELECT id, c_name FROM sys.t_division ORDER BY id"), update, QString(), remove, true);
+    table->open();
+    return table;
 }
 
+// What the database holds, read past the table, in the table's text form.
+QStringList tst_QDataTable::databaseUnits()
+{
+    std::unique_ptr<QDataTable> check(units());
+    check->open();
+    return rows(check.get());
+}
+
+// Loaded rows take the column types; only visible columns go through the
+// display callback; a close forgets the rows and a reopen loads them again.
 void tst_QDataTable::loadsDeclaredColumns()
 {
-    QFETCH(QString, backend);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, backend, true);
-    QDataTable *table = unitsTable(&tc.connection());
-    QList<int> displayedColumns;
+    QDataTable *table = units();
+    QList<int> displayed;
     connect(table, &QDataTable::getDispInfo, this, [&](int column, QVariant *, QCellData *, QSqlRecord *, int) {
-        displayedColumns << column;
+        displayed << column;
     });
-    QCOMPARE(table->getTableState(), -2);
+    QCOMPARE(table->getTableState(), int(TableClosed));
     QVERIFY(table->open());
-    QCOMPARE(table->getTableState(), 0);
-    QCOMPARE(table->rowCount(), 8);
-    QCOMPARE(table->currentRow(), 0);
-    QVERIFY(!table->isModified());
-
-    QStandardItemModel *model = table->getModel();
-    QCOMPARE(model->objectName(), QStringLiteral("t_prod_units_data_"));
-    QCOMPARE(model->columnCount(), 5);
-    QCOMPARE(model->horizontalHeaderItem(1)->text(), QStringLiteral("Подразделение"));
-    QCOMPARE(model->horizontalHeaderItem(1)->toolTip(), QStringLiteral("Подразделение"));
-    // Only visible columns go through the display callback.
-    QCOMPARE(displayedColumns.count(0) + displayedColumns.count(4), 0);
-    QCOMPARE(displayedColumns.count(2), 8);
-
-    bool sawOutside = false;
+    QCOMPARE(table->getTableState(), int(TableOpenWithData));
+    QCOMPARE(states(table), QStringLiteral("00000000"));
+    QCOMPARE(table->getRowState(table->rowCount()), int(RowDeleted));
+    QCOMPARE(table->getModel()->horizontalHeaderItem(1)->text(), QStringLiteral("Подразделение"));
+    QCOMPARE(displayed.count(0) + displayed.count(4), 0);
+    QCOMPARE(displayed.count(2), 8);
     for (int row = 0; row < table->rowCount(); ++row) {
-        const QSqlRecord record = table->getRecord(row);
-        QCOMPARE(record.value(QStringLiteral("id")).type(), QVariant::LongLong);
-        QCOMPARE(record.value(QStringLiteral("b_is_side")).type(), QVariant::Bool);
-        sawOutside = sawOutside || record.value(QStringLiteral("b_is_side")).toBool();
-        QCOMPARE(table->getRowState(row), 0);
-        QCOMPARE(table->getLock(row), 0);
-        QCOMPARE(model->item(row, 1)->data(OriginalValueRole), model->item(row, 1)->data(CurrentValueRole));
+        QCOMPARE(table->getRecord(row).value(QStringLiteral("id")).type(), QVariant::LongLong);
+        QCOMPARE(table->getRecord(row).value(QStringLiteral("b_is_side")).type(), QVariant::Bool);
     }
-    QVERIFY(sawOutside);
-    QCOMPARE(table->getRowState(table->rowCount()), 3);
-    QVERIFY(table->getField(QStringLiteral("c_name")).isValid());
-    QVERIFY(table->last());
-    QVERIFY(!table->next());
-    QCOMPARE(table->currentRow(), 7);
+    QVERIFY(table->locate(QStringLiteral("b_is_side"), true) >= 0);
 
-    // A reload starts from scratch with the same definition.
     table->close();
-    QCOMPARE(table->getTableState(), -2);
+    QCOMPARE(table->getTableState(), int(TableClosed));
     QCOMPARE(table->rowCount(), 0);
-    QVERIFY(!table->first());
-    QVERIFY(!table->getField(QStringLiteral("c_name")).isValid());
+    QVERIFY(!table->first() && !table->getField(QStringLiteral("c_name")).isValid());
     QVERIFY(table->open());
     QCOMPARE(table->rowCount(), 8);
-}
-
-void tst_QDataTable::generatesColumnsFromResult()
-{
-    QFETCH(QString, backend);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, backend, true);
-    QDataTable table(QStringLiteral("t_product"), &tc.connection());
-    table.setScripts(QStringLiteral("PRODUCT_SELECT"));
-    QVERIFY(table.open());
-    QCOMPARE(table.getTableState(), 0);
-    QVERIFY(table.rowCount() >= 100);
-    QStringList names;
-    for (const colInfo &column : table.columns()) {
-        names << column.fieldName;
-        QVERIFY(column.visible);
-        QCOMPARE(column.width, 100);
-        QCOMPARE(column.label, column.fieldName);
-        QCOMPARE(column.flags, 0x01);
-    }
-    QCOMPARE(names, QStringList({"id", "id_type", "c_name", "b_virtual", "id_item_family"}));
-}
-
-void tst_QDataTable::bindsSelectParameters()
-{
-    QFETCH(QString, backend);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, backend, true);
-    QDataTable table(QStringLiteral("t_prod_workplace"), &tc.connection());
-    table.setScripts(QStringLiteral("PROD_WORKPLACE_SELECT"));
-    const qlonglong unit = tc.connection().execScript(
-            QStringLiteral("SELECT min(id_unit) FROM t_prod_workplace")).toLongLong();
-    const int expected = tc.connection().execScript(
-            QStringLiteral("SELECT count(*) FROM t_prod_workplace WHERE id_unit = %1").arg(unit)).toInt();
-    QVERIFY(expected > 0);
-    QVERIFY(table.setSelectParam(QStringLiteral("id_unit"), unit));
-    table.open();
-    QCOMPARE(table.rowCount(), expected);
-    for (int row = 0; row < table.rowCount(); ++row)
-        QCOMPARE(table.getField(QStringLiteral("id_unit"), row).toLongLong(), unit);
-
-    // Without the parameter the script binds NULL and finds nothing.
-    QVERIFY(table.setSelectParam(QStringLiteral("id_unit"), QVariant()));
-    table.close();
-    table.open();
-    QCOMPARE(table.getTableState(), 0);
-    QCOMPARE(table.rowCount(), 0);
-    QVERIFY(table.first());
-    QVERIFY(!table.getField(QStringLiteral("id")).isValid());
 }
 
 void tst_QDataTable::opensWithoutData_data()
@@ -238,7 +205,7 @@ void tst_QDataTable::opensWithoutData_data()
     QTest::newRow("empty select") << QString() << false;
     QTest::newRow("failing select") << QStringLiteral("SELECT nothing FROM nowhere") << true;
     QTest::newRow("not a select") << QStringLiteral("UPDATE sys.t_division SET c_name = c_name WHERE 1 = 0") << false;
-    // The first row loaded and the second failed: the list passed for whole.
+    // SQLite hands out the first row before the second fails: the list passed for whole.
     QTest::newRow("fails after a row")
             << QStringLiteral("SELECT id, CASE WHEN id > 1 THEN json('x') END AS c_name FROM (SELECT 1 AS id UNION ALL SELECT 2)")
             << false;
@@ -246,33 +213,32 @@ void tst_QDataTable::opensWithoutData_data()
 
 void tst_QDataTable::opensWithoutData()
 {
+    QFETCH_GLOBAL(QString, backend);
     QFETCH(QString, select);
     QFETCH(bool, warns);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, QStringLiteral("sqlite"), false);
-    QDataTable table(QStringLiteral("t"), &tc.connection());
+    if (select.contains(QLatin1String("json(")) && backend != QLatin1String("sqlite"))
+        QSKIP("Only SQLite fails a select after its first row");
+    QDataTable table(QStringLiteral("t"), &m_tc->connection());
     table.setScripts(select, QString(), QString(), QString(), true);
     table.addColumn(QStringLiteral("id"), 4, false, QStringLiteral("Ключ"), -1);
     table.addColumn(QStringLiteral("c_name"), 10, true, QStringLiteral("Имя"), 0, 100, QStringLiteral("?"));
     MessageCatcher catcher;
     QVERIFY(table.open());
     QCOMPARE(catcher.warned(QStringLiteral("Error executing query")), warns);
-    QCOMPARE(table.getTableState(), -1);
+    QCOMPARE(table.getTableState(), int(TableOpenWithoutData));
     QCOMPARE(table.lastError().isEmpty(), select.isEmpty());
     QCOMPARE(table.getModel()->horizontalHeaderItem(1)->text(), QStringLiteral("Имя"));
-    QVERIFY(!table.deleteRow(0));
-    QVERIFY(!table.killRow(0));
-    const QSqlRecord created = table.newRow(true);
-    QCOMPARE(table.getTableState(), 0);
-    QCOMPARE(created.value(QStringLiteral("id")).toInt(), -1);
+    QVERIFY(!table.deleteRow(0) && !table.killRow(0));
+    QCOMPARE(table.newRow(true).value(QStringLiteral("id")).toInt(), -1);
+    QCOMPARE(table.getTableState(), int(TableOpenWithData));
     QCOMPARE(rowText(&table, 0), QStringLiteral("-1|?"));
 }
 
-void tst_QDataTable::keepsEventLoopAliveInBackground()
+// A load in the background keeps the event loop alive. The host may delete
+// the connection before the table, or take it away: the table lets go of it.
+void tst_QDataTable::letsGoOfItsConnection()
 {
-    auto tc = std::make_unique<TestConnection>();
-    OPEN_TEST_CONNECTION(*tc, QStringLiteral("sqlite"), true);
-    QDataTable table(QStringLiteral("t_product_version"), &tc->connection());
+    QDataTable table(QStringLiteral("t_product_version"), &m_tc->connection());
     table.setScripts(QStringLiteral("PRODUCT_VERSION_SELECT"));
     int ticks = 0;
     QTimer timer;
@@ -281,9 +247,15 @@ void tst_QDataTable::keepsEventLoopAliveInBackground()
     table.open(true, false);
     QVERIFY(table.rowCount() >= 300);
     QVERIFY(ticks > 0);
-    // The host may delete the connection first: the table lets go of it.
+    QDataTable *taken = units();
+    taken->open();
+    QVERIFY(work(taken, "ne"));
+    taken->setConnection(nullptr);
+    QVERIFY(!taken->connection());
+    QVERIFY(!taken->commit());
+
     table.newRow(true);
-    tc.reset();
+    m_tc.reset();
     QVERIFY(!table.connection());
     QVERIFY(!table.commit());
     table.close();
@@ -295,37 +267,31 @@ void tst_QDataTable::keepsEventLoopAliveInBackground()
 // that must not count as edits.
 void tst_QDataTable::writesRows()
 {
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, QStringLiteral("sqlite"), true);
-    QDataTable *table = unitsTable(&tc.connection());
+    QDataTable *table = units();
     table->addColumn(QStringLiteral("c_tag"), 10, true, QString(), 0, 100, QVariant(), ColumnTextIndex);
     connect(table, &QDataTable::getDispInfo, this, [](int column, QVariant *value, QCellData *cell, QSqlRecord *, int state) {
         if (column == 3)
             cell->text = QStringLiteral("Компания %1").arg(value->toLongLong());
-        if (state == 3)
-            cell->font.setStrikeOut(true);
+        cell->font.setStrikeOut(state == RowDeleted);
     });
     QSignalSpy edits(table, &QDataTable::dataChanged);
     table->open();
     const QString before = rowText(table, 1);
-    QStandardItem *company = table->getModel()->item(0, 3);
-    QVERIFY(company->text().startsWith(QStringLiteral("Компания ")));
-    QCOMPARE(table->getRecord(0).value(QStringLiteral("id_division")).type(), QVariant::LongLong);
+    QVERIFY(table->getModel()->item(0, 3)->text().startsWith(QStringLiteral("Компания ")));
 
     QSqlRecord partial;
     partial.append(QSqlField(QStringLiteral("c_tag"), QVariant::String));
-    partial.setValue(0, QStringLiteral("A"));
-    QVERIFY(table->setRow(1, partial, false));
-    QCOMPARE(table->getRowState(1), 2);
-    QCOMPARE(rowText(table, 1), before.section(QLatin1Char('|'), 0, 4) + QStringLiteral("|A"));
-    partial.setValue(0, QStringLiteral("B"));
-    QVERIFY(table->setRow(1, partial, false));
+    for (const char *tag : {"A", "B"}) {
+        partial.setValue(0, QString::fromLatin1(tag));
+        QVERIFY(table->setRow(1, partial, false));
+    }
+    QCOMPARE(table->getRowState(1), int(RowModified));
+    QCOMPARE(rowText(table, 1), before.section(QLatin1Char('|'), 0, 4) + QStringLiteral("|B"));
     // The display-text index forgets the text a cell no longer shows.
     QStringList tags = table->getValuesList(QStringLiteral("c_tag"));
     tags.sort();
     QCOMPARE(tags, QStringList({"", "B"}));
-    QVERIFY(!table->setRow(table->rowCount(), partial, false));
-    QVERIFY(!table->setRow(-1, partial, false));
+    QVERIFY(!table->setRow(table->rowCount(), partial, false) && !table->setRow(-1, partial, false));
 
     QVERIFY(table->deleteRow(2));
     QVERIFY(table->getModel()->item(2, 1)->font().strikeOut());
@@ -337,70 +303,47 @@ void tst_QDataTable::writesRows()
 void tst_QDataTable::tracksStatesAndPendingLists_data()
 {
     QTest::addColumn<QString>("steps");
-    QTest::addColumn<QString>("state");
+    QTest::addColumn<QString>("states");
     QTest::addColumn<QString>("lists");
-    // n: new row; e: edit it; d: delete it; i / u: force insert / update.
-    QTest::newRow("edited") << "e" << "2" << "-u-";
-    QTest::newRow("new then edited") << "ne" << "1" << "i--";
-    QTest::newRow("modified then deleted") << "ed" << "3" << "-ud";
-    QTest::newRow("new then deleted") << "nd" << "3" << "i-d";
-    QTest::newRow("deleted then edited") << "de" << "3" << "--d";
-    QTest::newRow("forced insert") << "i" << "1" << "i--";
-    QTest::newRow("modified then forced insert") << "ei" << "1" << "i--";
-    QTest::newRow("forced update of new") << "nu" << "2" << "-u-";
+    QTest::newRow("edited") << "e" << "20000000" << "|0|";
+    QTest::newRow("new then edited") << "ne" << "000000001" << "8||";
+    QTest::newRow("modified then deleted") << "ed" << "30000000" << "|0|0";
+    QTest::newRow("new then deleted") << "nd" << "000000003" << "8||8";
+    QTest::newRow("deleted then edited") << "de" << "30000000" << "||0";
+    QTest::newRow("forced insert") << "i" << "10000000" << "0||";
+    QTest::newRow("modified then forced insert") << "ei" << "10000000" << "0||";
+    QTest::newRow("forced update of new") << "nu" << "000000002" << "|8|";
+    // A row edited again keeps its place; one forced out and back comes last.
+    QTest::newRow("commit order") << "3e1e3e2e3i3u" << "02220000" << "|1,2,3|";
 }
 
 void tst_QDataTable::tracksStatesAndPendingLists()
 {
     QFETCH(QString, steps);
-    QFETCH(QString, state);
+    QFETCH(QString, states);
     QFETCH(QString, lists);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, QStringLiteral("sqlite"), true);
-    QDataTable *table = unitsTable(&tc.connection());
+    QDataTable *table = units();
     table->open();
-    int row = 0;
     // The table's own silencing nests: it must not unblock a caller's block.
     const QSignalBlocker callerBlock(table->getModel());
-    for (const QChar step : steps) {
-        switch (step.toLatin1()) {
-        case 'n': table->newRow(true); row = table->lastRow(); break;
-        case 'e': QVERIFY(table->setRow(row, withName(table->getRecord(row), QStringLiteral("x")), false)); break;
-        case 'd': QVERIFY(table->deleteRow(row)); break;
-        case 'i': table->forceInsert(row); break;
-        case 'u': table->forceUpdate(row); break;
-        }
-        QVERIFY(table->getModel()->signalsBlocked());
-    }
-    QCOMPARE(QString::number(table->getRowState(row)), state);
-    const qlonglong id = table->rowId(row);
-    const QString actual = QString(table->pendingInserts().contains(id) ? QLatin1Char('i') : QLatin1Char('-'))
-            + (table->pendingUpdates().contains(id) ? QLatin1Char('u') : QLatin1Char('-'))
-            + (table->pendingDeletes().contains(id) ? QLatin1Char('d') : QLatin1Char('-'));
-    QCOMPARE(actual, lists);
-    // No other row was touched.
-    QCOMPARE(table->pendingInserts().size() + table->pendingUpdates().size() + table->pendingDeletes().size(),
-             lists.count(QRegularExpression(QStringLiteral("[iud]"))));
+    QVERIFY(work(table, steps));
+    QVERIFY(table->getModel()->signalsBlocked());
+    QCOMPARE(::states(table), states);
+    QCOMPARE(pending(table), lists);
 }
 
 void tst_QDataTable::givesTemporaryKeys()
 {
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, QStringLiteral("sqlite"), true);
-    QDataTable *table = unitsTable(&tc.connection());
+    QDataTable *table = units();
     table->open();
-    const QSqlRecord first = table->newRow(true);
-    const QSqlRecord second = table->newRow(false);
-    QCOMPARE(first.value(QStringLiteral("id")).toInt(), -1);
-    QCOMPARE(second.value(QStringLiteral("id")).toInt(), -2);
+    QCOMPARE(table->newRow(true).value(QStringLiteral("id")).toInt(), -1);
+    QCOMPARE(table->newRow(false).value(QStringLiteral("id")).toInt(), -2);
     QCOMPARE(table->currentRow(), table->lastRow());
     // Without a fill the cells stay empty until the caller writes the record.
     QVERIFY(table->getRecord(table->lastRow()).value(QStringLiteral("id")).isNull());
-    QCOMPARE(table->getRowState(table->lastRow()), 1);
     const qlonglong killed = table->rowId(table->lastRow());
-    QVERIFY(table->killRow(table->lastRow()));
-    QVERIFY(table->killRow(table->rowCount() + 5));
-    QCOMPARE(table->pendingInserts().size(), 1);
+    QVERIFY(table->killRow(table->lastRow()) && table->killRow(table->rowCount() + 5));
+    QCOMPARE(pending(table), QStringLiteral("8||"));
     // A new row may reuse the killed row's memory, never its identity.
     table->newRow(false);
     QCOMPARE(table->rowOf(killed), -1);
@@ -408,16 +351,11 @@ void tst_QDataTable::givesTemporaryKeys()
     table->close();
     table->open();
     QCOMPARE(table->newRow(true).value(QStringLiteral("id")).toInt(), -1);
-    table->setConnection(nullptr);
-    QVERIFY(!table->connection());
-    QVERIFY(!table->commit());
 }
 
 void tst_QDataTable::refusesEditsOutsideRows()
 {
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, QStringLiteral("sqlite"), true);
-    QDataTable *table = unitsTable(&tc.connection());
+    QDataTable *table = units();
     QVERIFY(!table->setField(QStringLiteral("c_name"), QStringLiteral("x")));
     QVERIFY(table->newRow(true).isEmpty());
     table->open();
@@ -426,40 +364,26 @@ void tst_QDataTable::refusesEditsOutsideRows()
     QVERIFY(table->deleteRow(0));
     QVERIFY(!table->setField(QStringLiteral("c_name"), QStringLiteral("x")));
     QVERIFY(table->next());
-    QVERIFY(table->setField(QStringLiteral("c_name"), QStringLiteral("x")));
-    QVERIFY(table->setNull(QStringLiteral("id_storage")));
-    QCOMPARE(table->getRowState(1), 2);
-    QVERIFY(table->getField(QStringLiteral("id_storage")).isNull());
+    QVERIFY(table->setNull(QStringLiteral("id_division")));
+    QCOMPARE(table->getRowState(1), int(RowModified));
+    QVERIFY(table->getField(QStringLiteral("id_division")).isNull());
     QVERIFY(!table->deleteRow(table->rowCount()));
 }
 
+// Updates, deletes (of a row edited first, and of a new row), one insert.
 void tst_QDataTable::commitsMixedChanges()
 {
-    QFETCH(QString, backend);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, backend, true);
-    QSqlConnection &c = tc.connection();
-    QDataTable *table = unitsTable(&c);
+    QDataTable *table = units();
     table->open();
     QSignalSpy keys(table, &QDataTable::dataChanged);
-
-    QVERIFY(table->setRow(0, withName(table->getRecord(0), QStringLiteral("Изменён")), false));
-    QVERIFY(table->setRow(1, withName(table->getRecord(1), QStringLiteral("Сначала изменён")), false));
-    QVERIFY(table->deleteRow(1));
-    QVERIFY(table->deleteRow(2));
-    QSqlRecord added = table->newRow(true);
-    QVERIFY(table->setRow(table->lastRow(), withName(added, QStringLiteral("Новый")), false));
+    QVERIFY(work(table, "0e1e1d2dne"));
     QVERIFY(table->setField(QStringLiteral("id_division"), 1));
-    QSqlRecord dropped = table->newRow(true);
-    QVERIFY(table->setRow(table->lastRow(), withName(dropped, QStringLiteral("Передумал")), false));
-    QVERIFY(table->deleteRow(table->lastRow()));
+    QVERIFY(work(table, "ned"));
 
     QVERIFY(table->commit());
     QVERIFY(!table->isModified());
-    QCOMPARE(states(table), QString(table->rowCount(), QLatin1Char('0')));
-    QVERIFY(table->pendingInserts().isEmpty() && table->pendingUpdates().isEmpty()
-            && table->pendingDeletes().isEmpty());
-    QCOMPARE(table->rowCount(), 7);
+    QCOMPARE(states(table), QStringLiteral("0000000"));
+    QCOMPARE(pending(table), QStringLiteral("||"));
 
     // The one inserted row took the server's key and announced it.
     const int row = table->lastRow();
@@ -471,17 +395,13 @@ void tst_QDataTable::commitsMixedChanges()
     // The server's row takes the column types, as a loaded row does.
     QCOMPARE(table->getRecord(row).value(QStringLiteral("b_is_side")).type(), QVariant::Bool);
     QCOMPARE(table->getRecord(row).value(QStringLiteral("id")).type(), QVariant::LongLong);
-
-    QCOMPARE(databaseUnits(c), sortedRows(table));
+    QCOMPARE(databaseUnits(), rows(table));
 }
 
+// A plain insert that returns nothing: the driver fetches the stored row.
 void tst_QDataTable::fetchesIdentityWithoutStoredProcedures()
 {
-    QFETCH(QString, backend);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, backend, true);
-    // A plain insert that returns nothing: the driver fetches the stored row.
-    QDataTable table(QStringLiteral("t_prod_units"), &tc.connection());
+    QDataTable table(QStringLiteral("t_prod_units"), &m_tc->connection());
     table.setScripts(QStringLiteral("SELECT id, c_name, b_is_side, id_division, id_storage FROM t_prod_units"),
                      QString(), QStringLiteral("INSERT INTO t_prod_units (c_name, b_is_side) VALUES ( :c_name , FALSE)"),
                      QString(), true);
@@ -489,223 +409,166 @@ void tst_QDataTable::fetchesIdentityWithoutStoredProcedures()
     table.addColumn(QStringLiteral("c_name"), 10, true);
     table.setKeyField(QStringLiteral("id"));
     table.open();
-    qApp->setProperty("bNoStoredProc", true);
+    setHostNoStoredProc(true);
     QSignalSpy keys(&table, &QDataTable::dataChanged);
-    QSqlRecord record = table.newRow(false);
-    record.setValue(QStringLiteral("c_name"), QStringLiteral("Без процедур"));
-    table.setRow(table.lastRow(), record, false);
+    QVERIFY(work(&table, "ne"));
     QVERIFY(table.commit());
-    QCOMPARE(table.getRowState(table.lastRow()), 0);
-    const qlonglong key = table.getField(QStringLiteral("id"), table.lastRow()).toLongLong();
-    QCOMPARE(key, tc.connection().execScript(QStringLiteral("SELECT max(id) FROM t_prod_units")).toLongLong());
-    QCOMPARE(table.getField(QStringLiteral("c_name"), table.lastRow()).toString(), QStringLiteral("Без процедур"));
+    const int row = table.lastRow();
+    const qlonglong key = table.getField(QStringLiteral("id"), row).toLongLong();
+    QCOMPARE(key, m_tc->connection().execScript(QStringLiteral("SELECT max(id) FROM t_prod_units")).toLongLong());
+    QCOMPARE(rowText(&table, row), QStringLiteral("%1|%2").arg(key).arg(editedName(row)));
+    QCOMPARE(table.getRowState(row), int(RowUnchanged));
     QCOMPARE(keys.count(), 1);
     QCOMPARE(keys.first(), QVariantList({"id", -1, key, "t_prod_units"}));
 }
 
+// An empty script leaves its rows pending for a later commit; without a
+// connection nothing can be written, and nothing is lost either.
 void tst_QDataTable::keepsRowsPendingWithoutScripts()
 {
-    {
-        // Without a connection nothing can be written, and nothing is lost.
-        MessageCatcher catcher;
-        QDataTable detached(QStringLiteral("detached"), nullptr);
-        detached.addColumn(QStringLiteral("id"), 4, true, QString(), -1);
-        detached.open();
-        QCOMPARE(detached.getTableState(), -1);
-        detached.newRow(true);
-        QVERIFY(!detached.commit());
-        QCOMPARE(detached.pendingInserts().size(), 1);
-        QVERIFY(catcher.warned(QStringLiteral("Connection not defined")));
-    }
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, QStringLiteral("sqlite"), true);
-    QDataTable table(QStringLiteral("t_division"), &tc.connection());
-    table.setScripts(QStringLiteral("SELECT id, c_name FROM sys.t_division WHERE NOT b_is_del;"),
-                     QString(), QString(), QString(), true);
-    table.open();
-    QVERIFY(table.setRow(0, withName(table.getRecord(0), QStringLiteral("x")), false));
-    table.newRow(true);
-    QVERIFY(table.deleteRow(1));
+    QDataTable *table = divisions(QString(), QString());
+    QVERIFY(work(table, "0en1d"));
     MessageCatcher catcher;
-    QVERIFY(table.commit());
+    QVERIFY(table->commit());
     for (const char *pass : {"delete", "insert", "update"})
         QVERIFY(catcher.debugLines().contains(QStringLiteral("WARNING: %1 script is empty. \"t_division\"").arg(QLatin1String(pass))));
-    QCOMPARE(table.pendingUpdates().size(), 1);
-    QCOMPARE(table.pendingInserts().size(), 1);
-    QCOMPARE(table.pendingDeletes().size(), 1);
-    QCOMPARE(table.getRowState(0), 2);
+    QCOMPARE(states(table), QStringLiteral("2301"));
+    QCOMPARE(pending(table), QStringLiteral("3|0|1"));
+
+    QDataTable detached(QStringLiteral("detached"), nullptr);
+    detached.addColumn(QStringLiteral("id"), 4, true, QString(), -1);
+    detached.open();
+    QCOMPARE(detached.getTableState(), int(TableOpenWithoutData));
+    detached.newRow(true);
+    QVERIFY(!detached.commit());
+    QCOMPARE(detached.pendingInserts().size(), 1);
+    QVERIFY(catcher.warned(QStringLiteral("Connection not defined")));
 }
 
 // A delete that the database refuses stops the commit at that row.
 void tst_QDataTable::stopsAtFailingDelete()
 {
-    QFETCH(QString, backend);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, backend, true);
-    QSqlConnection &c = tc.connection();
+    QSqlConnection &c = m_tc->connection();
     QVERIFY(c.batchExec(QStringLiteral("INSERT INTO sys.t_division (id, c_name) VALUES (10, 'Свободная');"
                                        "INSERT INTO sys.t_division (id, c_name) VALUES (11, 'Тоже свободная');")));
-    QDataTable table(QStringLiteral("t_division"), &c);
-    table.setScripts(QStringLiteral("SELECT id, c_name FROM sys.t_division ORDER BY id"),
-                     QStringLiteral("UPDATE sys.t_division SET c_name = :c_name WHERE id = :id"), QString(),
-                     QStringLiteral("DELETE FROM sys.t_division WHERE id = :id"), true);
-    table.open();
-    QCOMPARE(allRows(&table).join(QLatin1Char(',')).count(QLatin1Char('|')), 5);
-    const int free1 = 3, used = 0, free2 = 4;
-    QVERIFY(table.deleteRow(free1));
-    QVERIFY(table.deleteRow(used));
-    QVERIFY(table.deleteRow(free2));
-    QVERIFY(table.setRow(1, withName(table.getRecord(1), QStringLiteral("Не дойдёт")), false));
+    QDataTable *table = divisions(QStringLiteral("UPDATE sys.t_division SET c_name = :c_name WHERE id = :id"),
+                                  QStringLiteral("DELETE FROM sys.t_division WHERE id = :id"));
+    QCOMPARE(table->rowCount(), 5);
+    // Rows 3 and 4 are free, row 0 is a company in use.
+    QVERIFY(work(table, "3d0d4d1e"));
 
     MessageCatcher catcher;
-    QVERIFY(!table.commit());
+    QVERIFY(!table->commit());
     QVERIFY(catcher.warned(QStringLiteral("Error executing query: ")));
-    QCOMPARE(table.rowCount(), 4);
-    QCOMPARE(states(&table), QStringLiteral("3203"));
-    QCOMPARE(table.pendingDeletes().size(), 2);
-    QCOMPARE(table.pendingUpdates().size(), 1);
-    QVERIFY(table.isModified());
+    QCOMPARE(states(table), QStringLiteral("3203"));
+    QCOMPARE(pending(table), QStringLiteral("|1|0,3"));
+    QVERIFY(table->isModified());
     QCOMPARE(c.execScript(QStringLiteral("SELECT count(*) FROM sys.t_division WHERE id = 10")).toInt(), 0);
     QCOMPARE(c.execScript(QStringLiteral("SELECT count(*) FROM sys.t_division")).toInt(), 4);
-    QVERIFY(c.execScript(QStringLiteral("SELECT c_name FROM sys.t_division WHERE id = 2")).toString()
-            != QStringLiteral("Не дойдёт"));
+    QCOMPARE(c.execScript(QStringLiteral("SELECT count(*) FROM sys.t_division WHERE c_name LIKE 'Правка%'")).toInt(), 0);
 }
 
-void tst_QDataTable::stopsAtFailingInsert()
+// A failed commit keeps the user's work for the next one. A new row without
+// a name stops the insert pass, and the update pass does not run; an update
+// whose returning select finds no row (another user removed it) stops the
+// update pass with the user's values still in place.
+void tst_QDataTable::keepsWorkWhenCommitFails()
 {
-    QFETCH(QString, backend);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, backend, true);
-    QSqlConnection &c = tc.connection();
-    QDataTable *table = unitsTable(&c);
+    QDataTable *table = units();
     table->open();
-    for (const QVariant &name : {QVariant(QStringLiteral("Первый")), QVariant(QVariant::String),
-                                 QVariant(QStringLiteral("Третий"))}) {
-        QSqlRecord record = table->newRow(true);
-        record.setValue(QStringLiteral("c_name"), name);
-        table->setRow(table->lastRow(), record, false);
-    }
-    QVERIFY(table->setRow(0, withName(table->getRecord(0), QStringLiteral("Не дойдёт")), false));
-    const QStringList before = databaseUnits(c);
-
+    const qlonglong id = table->getField(QStringLiteral("id"), 0).toLongLong();
+    QVERIFY(work(table, "nenne0e"));
     QVERIFY(!table->commit());
-    QCOMPARE(states(table).right(3), QStringLiteral("011"));
-    QCOMPARE(table->getRowState(0), 2);
+    QCOMPARE(states(table), QStringLiteral("20000000011"));
+    QCOMPARE(pending(table), QStringLiteral("9,10|0|"));
     QVERIFY(table->getField(QStringLiteral("id"), 8).toLongLong() > 0);
     QCOMPARE(table->getField(QStringLiteral("id"), 9).toInt(), -2);
-    QCOMPARE(table->pendingInserts().size(), 2);
-    QVERIFY(table->isModified());
-    QStringList after = databaseUnits(c);
-    QCOMPARE(after.size(), before.size() + 1);
+    QCOMPARE(databaseUnits().size(), 9);
 
-    // Once the name is there, the next commit sends the rest exactly once.
-    table->setRow(9, withName(table->getRecord(9), QStringLiteral("Второй")), false);
-    QVERIFY(table->commit());
-    QCOMPARE(databaseUnits(c).size(), before.size() + 3);
-    QCOMPARE(databaseUnits(c), sortedRows(table));
-}
-
-// An update whose returning select finds no row (another user removed it)
-// fails; the user's values stay, still waiting to be written.
-void tst_QDataTable::keepsValuesWhenUpdateFindsNoRow()
-{
-    QFETCH(QString, backend);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, backend, true);
-    QSqlConnection &c = tc.connection();
-    QDataTable *table = unitsTable(&c);
-    table->open();
-    const qlonglong id = table->getField(QStringLiteral("id"), 3).toLongLong();
-    QVERIFY(table->setRow(3, withName(table->getRecord(3), QStringLiteral("Моя правка")), false));
-    QVERIFY(c.batchExec(QStringLiteral("DELETE FROM t_prod_units WHERE id = %1").arg(id)));
-
+    // Once named, the rest is sent exactly once.
+    QVERIFY(work(table, "9e"));
+    QVERIFY(m_tc->connection().batchExec(QStringLiteral("DELETE FROM t_prod_units WHERE id = %1").arg(id)));
     MessageCatcher catcher;
     QVERIFY(!table->commit());
     QVERIFY(catcher.warned(QStringLiteral("Commit of table t_prod_units stopped: the update script returned no row for id = %1").arg(id)));
-    QCOMPARE(table->getRowState(3), 2);
-    QCOMPARE(table->getField(QStringLiteral("c_name"), 3).toString(), QStringLiteral("Моя правка"));
-    QCOMPARE(table->getField(QStringLiteral("id"), 3).toLongLong(), id);
-    QCOMPARE(table->pendingUpdates().size(), 1);
+    QCOMPARE(states(table), QStringLiteral("20000000000"));
+    QCOMPARE(pending(table), QStringLiteral("|0|"));
+    QVERIFY(table->isModified());
+    QVERIFY(rowText(table, 0).startsWith(QStringLiteral("%1|%2|").arg(id).arg(editedName(0))));
+    QStringList stored = rows(table);
+    stored.removeOne(rowText(table, 0));
+    QCOMPARE(databaseUnits(), stored);
 }
 
 void tst_QDataTable::rollsBack()
 {
-    QFETCH(QString, backend);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, backend, true);
-    QDataTable *table = unitsTable(&tc.connection());
+    QDataTable *table = units();
     table->open();
-    const QStringList loaded = allRows(table);
+    const QStringList loaded = rows(table, false);
     const QString shown = table->getModel()->item(0, 1)->text();
-    QVERIFY(table->setRow(0, withName(table->getRecord(0), QStringLiteral("Правка")), false));
-    QVERIFY(table->setRow(1, withName(table->getRecord(1), QStringLiteral("Правка и удаление")), false));
-    QVERIFY(table->deleteRow(1));
-    QVERIFY(table->deleteRow(2));
-    table->newRow(true);
+    QVERIFY(work(table, "0e1e1d2dn"));
     // Qt finds null equal to 0: the null must still come back.
-    int plain = 3;
-    while (!table->getField(QStringLiteral("id_storage"), plain).isNull())
-        ++plain;
-    QSqlRecord zero = table->getRecord(plain);
-    zero.setValue(QStringLiteral("id_storage"), 0);
-    QVERIFY(table->setRow(plain, zero, false));
-    QVERIFY(!table->getField(QStringLiteral("id_storage"), plain).isNull());
+    QVERIFY(table->locate(QStringLiteral("id_storage"), QVariant()) >= 0);
+    QVERIFY(table->setField(QStringLiteral("id_storage"), 0));
+    QVERIFY(!table->getField(QStringLiteral("id_storage")).isNull());
     QVERIFY(table->rollback());
-    QCOMPARE(allRows(table), loaded);
+    QCOMPARE(rows(table, false), loaded);
     QCOMPARE(table->getModel()->item(0, 1)->text(), shown);
-    QCOMPARE(states(table), QString(loaded.size(), QLatin1Char('0')));
+    QCOMPARE(states(table), QStringLiteral("00000000"));
     QVERIFY(!table->isModified());
-    QVERIFY(table->pendingInserts().isEmpty() && table->pendingUpdates().isEmpty()
-            && table->pendingDeletes().isEmpty());
+    QCOMPARE(pending(table), QStringLiteral("||"));
     // Nothing reached the database, and the table commits nothing now.
     QVERIFY(table->commit());
-    QCOMPARE(databaseUnits(tc.connection()), [&] { QStringList l = loaded; l.sort(); return l; }());
+    QCOMPARE(databaseUnits(), rows(table));
 }
 
-// Rows for more parameter values join the table, merged by the key field:
-// a value loaded once is not loaded again unless asked, and a reload
-// replaces rows in place instead of adding them twice.
+// Without declared columns the first result names them. Rows for more
+// parameter values join the table, merged by the key field: a value loaded
+// once is not loaded again unless asked, and a reload replaces rows in place
+// instead of adding them twice. A parameter left unset binds NULL.
 void tst_QDataTable::loadsMoreRowsByKey()
 {
-    QFETCH(QString, backend);
-    TestConnection tc;
-    OPEN_TEST_CONNECTION(tc, backend, true);
-    QSqlConnection &c = tc.connection();
+    QSqlConnection &c = m_tc->connection();
     QDataTable table(QStringLiteral("t_prod_workplace"), &c);
     table.setScripts(QStringLiteral("PROD_WORKPLACE_SELECT"));
     QVERIFY(!table.append(QStringLiteral("id_unit"), 1));
     table.setKeyField(QStringLiteral("id"));
     QVERIFY(!table.append({"id_unit"}, {1, 2}));
 
-    QSqlQuery units(c.db);
-    QVERIFY(units.exec(QStringLiteral("SELECT id_unit, count(*) FROM t_prod_workplace GROUP BY id_unit ORDER BY id_unit")));
-    QList<QPair<qlonglong, int>> counts;
-    while (units.next())
-        counts.append({units.value(0).toLongLong(), units.value(1).toInt()});
-    QVERIFY(counts.size() >= 2);
-
-    // Closed: the first value opens the table with it.
-    QVERIFY(table.append(QStringLiteral("id_unit"), counts.at(0).first));
-    QCOMPARE(table.getTableState(), 0);
-    QCOMPARE(table.rowCount(), counts.at(0).second);
-    QVERIFY(table.append(QStringLiteral("id_unit"), counts.at(1).first));
-    QCOMPARE(table.rowCount(), counts.at(0).second + counts.at(1).second);
+    // Units 1 and 2 have two and three workplaces.
+    QVERIFY(table.append(QStringLiteral("id_unit"), 1));
+    QCOMPARE(table.getTableState(), int(TableOpenWithData));
+    QStringList names;
+    for (const colInfo &column : table.columns()) {
+        names << column.fieldName;
+        QVERIFY(column.visible && column.width == 100 && column.label == column.fieldName);
+        QCOMPARE(column.flags, int(ColumnHashIndex));
+    }
+    QCOMPARE(names, QStringList({"id", "id_unit", "id_attribute", "c_name", "v"}));
+    QVERIFY(table.append(QStringLiteral("id_unit"), 2));
+    for (int row = 0; row < 5; ++row)
+        QCOMPARE(table.getField(QStringLiteral("id_unit"), row).toInt(), row < 2 ? 1 : 2);
 
     // Already loaded: nothing runs, even after the database changed.
-    QVERIFY(c.batchExec(QStringLiteral("DELETE FROM t_prod_workplace WHERE id_unit = %1").arg(counts.at(1).first)));
-    QVERIFY(table.append(QStringLiteral("id_unit"), counts.at(0).first));
-    QCOMPARE(table.rowCount(), counts.at(0).second + counts.at(1).second);
+    QVERIFY(c.batchExec(QStringLiteral("DELETE FROM t_prod_workplace WHERE id_unit = 2")));
+    QVERIFY(table.append(QStringLiteral("id_unit"), 1));
+    QCOMPARE(table.rowCount(), 5);
 
-    const int row = table.locate(QStringLiteral("id_unit"), counts.at(0).first);
-    QSqlRecord edited = table.getRecord(row);
-    edited.setValue(QStringLiteral("c_name"), QStringLiteral("правка"));
-    table.setRow(row, edited, false);
-    QVERIFY(table.append(QStringLiteral("id_unit"), counts.at(0).first, true));
-    QCOMPARE(table.rowCount(), counts.at(0).second + counts.at(1).second);
-    QVERIFY(table.getField(QStringLiteral("c_name"), row).toString() != QStringLiteral("правка"));
-    QCOMPARE(table.getRowState(row), 0);
+    const int row = table.locate(QStringLiteral("id_unit"), 1);
+    QVERIFY(work(&table, QString::number(row) + QLatin1Char('e')));
+    QVERIFY(table.append(QStringLiteral("id_unit"), 1, true));
+    QCOMPARE(table.rowCount(), 5);
+    QVERIFY(table.getField(QStringLiteral("c_name"), row).toString() != editedName(row));
+    QCOMPARE(table.getRowState(row), int(RowUnchanged));
     // A value whose select returns nothing answers false.
-    QVERIFY(!table.append(QStringLiteral("id_unit"), counts.at(1).first, true));
+    QVERIFY(!table.append(QStringLiteral("id_unit"), 2, true));
+
+    QVERIFY(table.setSelectParam(QStringLiteral("id_unit"), QVariant()));
+    table.close();
+    QVERIFY(table.open());
+    QCOMPARE(table.getTableState(), int(TableOpenWithData));
+    QCOMPARE(table.rowCount(), 0);
+    QVERIFY(table.first() && !table.getField(QStringLiteral("id")).isValid());
 }
 
 QTEST_MAIN(tst_QDataTable)
