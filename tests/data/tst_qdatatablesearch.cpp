@@ -29,9 +29,9 @@ namespace {
 const QList<QVariantList> sampleRows = {
     {1, "Цех 1", "A", 10, "5"},
     {2, "Цех 2", "B", 20, "05"},
-    {3, "Склад", "A", QVariant(), "x"},
+    {3, "Склад", "A", QVariant(QVariant::LongLong), "x"},
     {4, "Цех 2", "X", 40, "5"},
-    {5, "Склад", "A", 0, QVariant()},
+    {5, "Склад", "A", 0, QVariant(QVariant::String)},
 };
 
 // The ids of the rows, or of the rows the view shows.
