@@ -138,9 +138,6 @@ void tst_QDataTableSearch::locatesAfterSortAndEdits()
     QVERIFY(table->killRow(0));
     QCOMPARE(table->locate(QStringLiteral("n_code"), 77), 0);
     QCOMPARE(table->locate(QStringLiteral("id"), 1), 3);
-    table->newRow(true);
-    QVERIFY(table->setField(QStringLiteral("n_code"), 500));
-    QCOMPARE(table->locate(QStringLiteral("n_code"), 500), table->lastRow());
     table->resetOriginalData(0, false);
     QCOMPARE(table->locate(QStringLiteral("n_code"), 40), 0);
 
@@ -170,8 +167,6 @@ void tst_QDataTableSearch::copiesRows()
     table->getRows(&target, QStringLiteral("nothing"), 1);
     QCOMPARE(target.rowCount(), 0);
     QCOMPARE(target.getTableState(), int(TableOpenWithoutData));
-    table->getRows(&target, QStringList(), QList<QVariant>());
-    QCOMPARE(target.rowCount(), 4);
     table->getRows(nullptr, QStringLiteral("id"), 1);
 
     // An index declared after the rows came in still finds them.
