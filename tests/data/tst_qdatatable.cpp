@@ -79,9 +79,10 @@ bool writeField(QDataTable *table, int row, const QString &field, const QVariant
 
 // Works the steps, a letter each, on the current row: a digit makes that row
 // current, n adds a row and makes it current, e renames the row (editedName),
-// z sets its storage (a null) to 0, d deletes it, i / u force an insert / update, x has
-// another user delete it in the database; c commits, C commits and expects a
-// failure with its reason, r rolls back. False when a step goes otherwise.
+// z sets its storage (a null) to 0, d deletes it, i / u force an insert or an
+// update, x has another user delete it in the database; c commits, C commits
+// and expects a failure with its reason, r rolls back. False when a step goes
+// otherwise.
 bool work(QDataTable *table, const QString &steps)
 {
     int row = 0;
