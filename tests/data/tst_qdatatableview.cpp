@@ -3,64 +3,32 @@
 
 #include <QDate>
 #include <QLineEdit>
-#include <QStyledItemDelegate>
-#include <QLocale>
 #include <QStandardItemModel>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTextCodec>
 #include <QtTest>
 
+#include <memory>
+
 // A table bound to a view: preparation, edits coming back through the
-// model, the id request, dumps and the report.
+// model, the id request, dumps and the report. Each test function gets a
+// fresh table of three rows, the last one deleted.
 class tst_QDataTableView : public QObject
 {
     Q_OBJECT
 private slots:
-    void preparesViewOnce();
+    void init();
     void takesEditsFromTheView_data();
     void takesEditsFromTheView();
-    void showsRowIdOnRequest();
-    void makesEditorsReadOnly();
-    void dumpsTables();
-    void writesReport();
+    void writesDumpsAndReport();
 
 private:
-    QDataTable *makeTable(QObject *parent);
+    std::unique_ptr<QDataTable> m_table;
 };
 
-QDataTable *tst_QDataTableView::makeTable(QObject *parent)
-{
-    auto *table = new QDataTable(QStringLiteral("units"), nullptr, parent);
-    table->addColumn(QStringLiteral("id"), QVariant::LongLong, false, QStringLiteral("Ключ"), 0, 40);
-    table->addColumn(QStringLiteral("c_name"), QVariant::String, true, QStringLiteral("Имя"), 0, 120, QVariant(),
-                     ColumnFixedWidth | ColumnResizeToContents);
-    table->addColumn(QStringLiteral("n_sum"), QVariant::Double, true, QStringLiteral("Сумма"), 0, 80, QVariant(),
-                     ColumnStretch);
-    table->addColumn(QStringLiteral("d_day"), QVariant::Date, true, QStringLiteral("День"));
-    return table;
-}
-
 namespace {
-
-void addRow(QDataTable *table, const QVariantList &values)
-{
-    QSqlRecord record = table->newRow(false);
-    for (int i = 0; i < values.size(); ++i)
-        record.setValue(i, values.at(i));
-    table->setRow(table->lastRow(), record, true);
-}
-
-void fill(QDataTable *table)
-{
-    table->open();
-    addRow(table, {Q_INT64_C(42), QStringLiteral("Цех №1"), 1.5, QDate(2026, 3, 1)});
-    addRow(table, {Q_INT64_C(43), QStringLiteral("Склад"), 2.0, QDate()});
-    addRow(table, {Q_INT64_C(44), QStringLiteral("Удалённый"), 3.25, QDate(2026, 3, 2)});
-    for (int row = 0; row < table->rowCount(); ++row)
-        table->setRowState(row, RowUnchanged);
-    table->deleteRow(2);
-}
 
 QByteArray readAll(const QString &path)
 {
@@ -70,26 +38,27 @@ QByteArray readAll(const QString &path)
 
 } // namespace
 
-void tst_QDataTableView::preparesViewOnce()
+void tst_QDataTableView::init()
 {
-    QDataTable *table = makeTable(this);
-    QTableView view;
-    table->setView(&view);
-    QCOMPARE(view.model(), table->getModel());
-    table->open();
-    QVERIFY(view.isColumnHidden(0));
-    QVERIFY(!view.isColumnHidden(1));
-
-    // Another table on the same view does not prepare it again.
-    QDataTable other(QStringLiteral("other"), nullptr);
-    other.addColumn(QStringLiteral("a"), QVariant::Int, true, QString(), 0, 300);
-    other.open();
-    other.setView(&view);
-    QCOMPARE(view.model(), other.getModel());
-    QVERIFY(view.isColumnHidden(0));
-    table->setView(nullptr);
-    QCOMPARE(table->getViewCurrentRow(), -1);
-    QVERIFY(table->getViewCurrentRecord().isEmpty());
+    m_table = std::make_unique<QDataTable>(QStringLiteral("units"), nullptr);
+    m_table->addColumn(QStringLiteral("id"), QVariant::LongLong, false, QStringLiteral("Ключ"), 0, 40);
+    m_table->addColumn(QStringLiteral("c_name"), QVariant::String, true, QStringLiteral("Имя"), 0, 120, QVariant(),
+                       ColumnFixedWidth | ColumnResizeToContents);
+    m_table->addColumn(QStringLiteral("n_sum"), QVariant::Double, true, QStringLiteral("Сумма"), 0, 80, QVariant(),
+                       ColumnStretch);
+    m_table->addColumn(QStringLiteral("d_day"), QVariant::Date, true, QStringLiteral("День"));
+    m_table->open();
+    const QList<QVariantList> rows = {{Q_INT64_C(42), QStringLiteral("Цех №1"), 1.5, QDate(2026, 3, 1)},
+                                      {Q_INT64_C(43), QStringLiteral("Склад"), 2.0, QDate()},
+                                      {Q_INT64_C(44), QStringLiteral("Удалённый"), 3.25, QDate(2026, 3, 2)}};
+    for (const QVariantList &values : rows) {
+        QSqlRecord record = m_table->newRow(false);
+        for (int i = 0; i < values.size(); ++i)
+            record.setValue(i, values.at(i));
+        m_table->setRow(m_table->lastRow(), record, true);
+        m_table->setRowState(m_table->lastRow(), RowUnchanged);
+    }
+    m_table->deleteRow(2);
 }
 
 void tst_QDataTableView::takesEditsFromTheView_data()
@@ -102,109 +71,87 @@ void tst_QDataTableView::takesEditsFromTheView_data()
 void tst_QDataTableView::takesEditsFromTheView()
 {
     QFETCH(bool, directEdit);
-    QDataTable *table = makeTable(this);
     QTableView view;
-    table->setView(&view);
-    fill(table);
-    table->setDirectEdit(directEdit);
+    m_table->setView(&view);
+    QVERIFY(view.isColumnHidden(0) && !view.isColumnHidden(1));
+    m_table->setDirectEdit(directEdit);
     int displayed = 0;
-    connect(table, &QDataTable::getDispInfo, this, [&displayed](int, QVariant *, QCellData *, QSqlRecord *, int) {
-        ++displayed;
-    });
-    QSignalSpy edits(table, &QDataTable::dataChanged);
-    const int row = table->locate(QStringLiteral("id"), 43);
-    view.setCurrentIndex(table->getModel()->index(row, 2));
-    QCOMPARE(table->getViewCurrentRow(), row);
-    QCOMPARE(table->getViewCurrentRecord().value(QStringLiteral("id")).toLongLong(), 43);
+    connect(m_table.get(), &QDataTable::getDispInfo, this, [&displayed] { ++displayed; });
+    QSignalSpy edits(m_table.get(), &QDataTable::dataChanged);
+    const int row = m_table->locate(QStringLiteral("id"), 43);
+    const QModelIndex sum = m_table->getModel()->index(row, 2);
+    view.setCurrentIndex(sum);
+    QCOMPARE(m_table->getViewCurrentRecord().value(QStringLiteral("id")).toLongLong(), 43);
+    BoxAnswerer answerer;
+    QVERIFY(QMetaObject::invokeMethod(m_table.get(), "onIDRequest"));
+    QCOMPARE(answerer.titles(), QStringList{"Отладка"});
+    QCOMPARE(answerer.texts(), QStringList{"Таблица 'units'\nID = 43"});
+
+    // The view's own delegate gives read-only editors that write nothing back.
+    auto *readOnly = qobject_cast<QLineEdit *>(view.itemDelegate()->createEditor(&view, QStyleOptionViewItem(), sum));
+    QVERIFY(readOnly && readOnly->isReadOnly());
+    readOnly->setText(QStringLiteral("9"));
+    view.itemDelegate()->setModelData(readOnly, m_table->getModel(), sum);
+    delete readOnly;
+    QCOMPARE(m_table->getModel()->itemFromIndex(sum)->text(), QStringLiteral("2"));
 
     // A real edit in the grid, with an editing delegate in place of the read-only one.
     auto *delegate = new QStyledItemDelegate(&view);
     view.setItemDelegate(delegate);
     view.show();
-    view.edit(table->getModel()->index(row, 2));
+    view.edit(sum);
     auto *editor = view.viewport()->findChild<QLineEdit *>();
     QVERIFY(editor);
     editor->setText(QStringLiteral("6"));
     // What the delegate does when the user confirms the edit.
     emit delegate->commitData(editor);
-    QCOMPARE(edits.count(), 1);
-    QCOMPARE(edits.first(), QVariantList({"n_sum", 2.0, "6", "units"}));
-    QCOMPARE(table->getRowState(row), 2);
-    QCOMPARE(table->getField(QStringLiteral("n_sum"), row).toString(), directEdit ? QStringLiteral("6") : QStringLiteral("2"));
+    QCOMPARE(QList<QVariantList>(edits), QList<QVariantList>({{"n_sum", 2.0, "6", "units"}}));
+    QCOMPARE(m_table->getRowState(row), int(RowModified));
+    QCOMPARE(m_table->getField(QStringLiteral("n_sum"), row).toString(), directEdit ? QStringLiteral("6") : QStringLiteral("2"));
     QCOMPARE(displayed > 0, directEdit);
+
+    // The view is prepared once: a table bound to it later leaves its columns as they are.
+    QDataTable other(QStringLiteral("other"), nullptr);
+    other.addColumn(QStringLiteral("a"), QVariant::Int, true, QString(), 0, 300);
+    other.open();
+    other.setView(&view);
+    QVERIFY(view.isColumnHidden(0));
+    m_table->setView(nullptr);
+    QVERIFY(m_table->getViewCurrentRow() == -1 && m_table->getViewCurrentRecord().isEmpty());
 }
 
-void tst_QDataTableView::showsRowIdOnRequest()
+// The dump keeps every row as stored; the report opens in a spreadsheet
+// program with the Cyrillic intact: labels, visible columns only, no
+// deleted rows, decimal commas, cp1251 bytes.
+void tst_QDataTableView::writesDumpsAndReport()
 {
-    QDataTable *table = makeTable(this);
-    QTableView view;
-    table->setView(&view);
-    fill(table);
-    view.setCurrentIndex(table->getModel()->index(table->locate(QStringLiteral("id"), 42), 1));
-    BoxAnswerer answerer;
-    QVERIFY(QMetaObject::invokeMethod(table, "onIDRequest"));
-    QCOMPARE(answerer.titles(), QStringList{"Отладка"});
-    QCOMPARE(answerer.texts(), QStringList{"Таблица 'units'\nID = 42"});
-}
-
-void tst_QDataTableView::makesEditorsReadOnly()
-{
-    QDataTable *table = makeTable(this);
-    QTableView view;
-    table->setView(&view);
-    fill(table);
-    QStyleOptionViewItem option;
-    QWidget *editor = view.itemDelegate()->createEditor(&view, option, table->getModel()->index(0, 1));
-    auto *line = qobject_cast<QLineEdit *>(editor);
-    QVERIFY(line);
-    QVERIFY(line->isReadOnly());
-    line->setText(QStringLiteral("changed"));
-    view.itemDelegate()->setModelData(editor, table->getModel(), table->getModel()->index(0, 1));
-    QCOMPARE(table->getModel()->item(0, 1)->text(), QStringLiteral("Цех №1"));
-    delete editor;
-}
-
-void tst_QDataTableView::dumpsTables()
-{
-    QDataTable *table = makeTable(this);
-    QCOMPARE(table->prepareDump(), QStringLiteral("\"id\";\"c_name\";\"n_sum\";\"d_day\";\n"));
-    fill(table);
-    QCOMPARE(table->prepareDump(false),
+    QCOMPARE(m_table->prepareDump(false),
              QStringLiteral("\"id\";\"c_name\";\"n_sum\";\"d_day\";\n"
                             "\"42\";\"Цех №1\";\"1.5\";\"2026-03-01\";;\n"
                             "\"43\";\"Склад\";\"2\";\"\";;\n"));
-    QCOMPARE(table->prepareDump(true),
-             QStringLiteral("ROW_STATE;\"id\";\"c_name\";\"n_sum\";\"d_day\";\n"
-                            "O;\"42\";\"Цех №1\";\"1.5\";\"2026-03-01\";;\n"
-                            "O;\"43\";\"Склад\";\"2\";\"\";;\n"
-                            "D;\"44\";\"Удалённый\";\"3.25\";\"2026-03-02\";;\n"));
-    QTemporaryDir base;
-    const QString dir = base.filePath(QStringLiteral("dumps"));
-    table->dumpTable(dir, true);
-    const QStringList files = QDir(dir).entryList(QDir::Files);
-    QCOMPARE(files.size(), 1);
-    QVERIFY2(QRegularExpression(QStringLiteral("^units_\\d{4}_\\d\\d_\\d\\d \\d\\d_\\d\\d\\.csv$")).match(files.first()).hasMatch(),
-             qPrintable(files.first()));
-    QCOMPARE(readAll(QDir(dir).filePath(files.first())), table->prepareDump(true).toLocal8Bit());
-}
-
-// The report opens in a spreadsheet program with the Cyrillic intact: labels,
-// visible columns only, no deleted rows, decimal commas, cp1251 bytes.
-void tst_QDataTableView::writesReport()
-{
-    QDataTable *table = makeTable(this);
-    fill(table);
+    const QString full = QStringLiteral("ROW_STATE;\"id\";\"c_name\";\"n_sum\";\"d_day\";\n"
+                                        "O;\"42\";\"Цех №1\";\"1.5\";\"2026-03-01\";;\n"
+                                        "O;\"43\";\"Склад\";\"2\";\"\";;\n"
+                                        "D;\"44\";\"Удалённый\";\"3.25\";\"2026-03-02\";;\n");
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("report.csv"));
-    table->makeReport(path);
-    const QString day = QLocale::system().toString(QDate(2026, 3, 1), QLocale::ShortFormat);
+    m_table->dumpTable(dir.filePath(QStringLiteral("dumps")), true);
+    const QFileInfoList files = QDir(dir.filePath(QStringLiteral("dumps"))).entryInfoList(QDir::Files);
+    QCOMPARE(files.size(), 1);
+    QVERIFY2(QRegularExpression(QStringLiteral("^units_\\d{4}_\\d\\d_\\d\\d \\d\\d_\\d\\d\\.csv$")).match(files.first().fileName()).hasMatch(),
+             qPrintable(files.first().fileName()));
+    QCOMPARE(readAll(files.first().filePath()), full.toLocal8Bit());
+
+    const QString report = dir.filePath(QStringLiteral("report.csv"));
+    m_table->makeReport(report);
     const QString expected = QStringLiteral("\"Имя\";\"Сумма\";\"День\"\n"
                                             "\"Цех №1\";\"1,5\";\"%1\"\n"
-                                            "\"Склад\";\"2\";\"\"\n").arg(day);
-    const QByteArray bytes = readAll(path);
-    QCOMPARE(bytes, QTextCodec::codecForName("cp1251")->fromUnicode(expected));
-    QCOMPARE(bytes.left(5), QByteArray("\"\xc8\xec\xff\"", 5));
-    table->makeReport(dir.filePath(QStringLiteral("no/such/folder/report.csv")));
+                                            "\"Склад\";\"2\";\"\"\n")
+            .arg(QLocale::system().toString(QDate(2026, 3, 1), QLocale::ShortFormat));
+    QCOMPARE(readAll(report), QTextCodec::codecForName("cp1251")->fromUnicode(expected));
+    QCOMPARE(readAll(report).left(5), QByteArray("\"\xc8\xec\xff\"", 5));
+    m_table->makeReport(dir.filePath(QStringLiteral("no/such/folder/report.csv")));
+    m_table->close();
+    QCOMPARE(m_table->prepareDump(), QStringLiteral("\"id\";\"c_name\";\"n_sum\";\"d_day\";\n"));
 }
 
 QTEST_MAIN(tst_QDataTableView)
