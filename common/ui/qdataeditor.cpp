@@ -8,12 +8,7 @@ QDataEditor::QDataEditor(QWidget *parent)
 {
     setupUi(this);
     nameButtons();
-    for (QPushButton *button : {bButtons->button(QDialogButtonBox::Ok),
-                                bButtons->button(QDialogButtonBox::Cancel)}) {
-        // Enter in the module's editor must not apply or discard its changes.
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
+    keepButtonsFromEnter();
     onReset();
     connect(bButtons, SIGNAL(accepted()), this, SLOT(OnOK()));
     connect(bButtons, SIGNAL(rejected()), this, SLOT(OnCancel()));
@@ -24,6 +19,16 @@ void QDataEditor::nameButtons()
 {
     bButtons->button(QDialogButtonBox::Ok)->setText(tr("Применить"));
     bButtons->button(QDialogButtonBox::Cancel)->setText(tr("Отмена"));
+}
+
+// Enter in the module's editor must not apply or discard its changes.
+void QDataEditor::keepButtonsFromEnter()
+{
+    for (QPushButton *button : {bButtons->button(QDialogButtonBox::Ok),
+                                bButtons->button(QDialogButtonBox::Cancel)}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
 }
 
 void QDataEditor::initEditor(QWidget *editor)
@@ -88,6 +93,10 @@ bool QDataEditor::event(QEvent *event)
     // change, which is after this panel's changeEvent(); rename them after that.
     if (event->type() == QEvent::LanguageChange)
         nameButtons();
+    // Shown inside a dialog (the popup window), the button box makes its
+    // accept button the default again; the panel's show comes after the box's.
+    if (event->type() == QEvent::Show)
+        keepButtonsFromEnter();
     return handled;
 }
 

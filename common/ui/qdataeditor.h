@@ -53,4 +53,5 @@ private slots:
 
 private:
     void nameButtons();
+    void keepButtonsFromEnter();
 };
