@@ -23,7 +23,24 @@ bool QDataSet::addTable(QDataTable *table)
             return false;
     }
     m_tables.append(table);
+    // The set does not own its members: one deleted elsewhere leaves the set
+    // and its links instead of staying behind as a dangling pointer.
+    const void *member = table;
+    connect(table, &QObject::destroyed, this, [this, member] { forgetTable(member); });
     return true;
+}
+
+void QDataSet::forgetTable(const void *table)
+{
+    for (int i = m_tables.size() - 1; i >= 0; --i) {
+        if (static_cast<const void *>(m_tables.at(i)) == table)
+            m_tables.removeAt(i);
+    }
+    for (int i = m_links.size() - 1; i >= 0; --i) {
+        const dataLink &link = m_links.at(i);
+        if (static_cast<const void *>(link.masterTable) == table || static_cast<const void *>(link.detailTable) == table)
+            m_links.removeAt(i);
+    }
 }
 
 QDataTable *QDataSet::getTable(const QString &name) const

@@ -64,6 +64,8 @@ private:
     QList<QDataTable *> chosenTables() const;
     QList<QDataTable *> tablesToKeep(const QList<QDataTable *> &chosen) const;
     bool commitTables(const QList<QDataTable *> &tables);
+    // Compared by address only: the table is being destroyed.
+    void forgetTable(const void *table);
 
     QList<QDataTable *> m_tables;
     QList<dataLink> m_links;
