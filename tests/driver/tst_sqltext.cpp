@@ -28,15 +28,6 @@ const QSqlDriver *sqliteDriver()
     return QSqlDatabase::database(QStringLiteral("literals"), false).driver();
 }
 
-// How a value came out of a conversion: its text, or why it is not what was asked.
-QString converted(const QVariant &value, int type)
-{
-    const QVariant result = convertValue(value, type);
-    if (result.isNull())
-        return QStringLiteral("NULL");
-    return result.userType() == type ? result.toString() : QStringLiteral("type ") + result.typeName();
-}
-
 } // namespace
 
 // The row's first word names the helper. Binding binds ":id_unit" first, to a
@@ -52,8 +43,8 @@ void tst_SqlText::bindsNormalizesAndSplits_data()
                                                   "/* :id */ :id -- :id\n, :id"
                                                << QStringList{"SELECT ':id', 'it''s :id', \":id\", $f$ :id $f$, E'\\' :id', "
                                                               "/* :id */ 5 -- :id\n, 5"};
-    QTest::newRow("bind: not parameters") << "SELECT x::id, a:id, :ID, (:id), :id;" << QStringList{"SELECT x::id, a:id, :ID, (5), 5;"};
-    QTest::newRow("bind: unterminated string") << "SELECT ':id" << QStringList{"SELECT ':id"};
+    QTest::newRow("bind: not parameters, unterminated string")
+            << "SELECT x::id, a:id, :ID, (:id), :id; ':id" << QStringList{"SELECT x::id, a:id, :ID, (5), 5; ':id"};
     QTest::newRow("normalize: breaks, tabs, comments") << "SELECT a,\n\tb\r\nFROM t -- why\nWHERE c = 'a\nb' /* x\ny */ OR d = '--x'"
                                                        << QStringList{"SELECT a,  b  FROM t   WHERE c = 'a\nb'   OR d = '--x'"};
     QTest::newRow("normalize: parameter before semicolon") << "a = :a; b = :b\t; c = 1;" << QStringList{"a = :a ; b = :b ; c = 1;"};
@@ -89,7 +80,8 @@ void tst_SqlText::bindsNormalizesAndSplits()
     }
 }
 
-// Literals are joined by spaces; conversions (when a type is given) too.
+// Literals are joined by spaces; conversions (when a type is given) too, as
+// their text when they are of the type asked for, else as their type's name.
 void tst_SqlText::writesLiteralsAndConvertsValues_data()
 {
     QTest::addColumn<QVariantList>("values");
@@ -112,8 +104,6 @@ void tst_SqlText::writesLiteralsAndConvertsValues_data()
     QTest::newRow("to bool") << QVariantList{1, Q_INT64_C(0), "t", "0", "maybe"} << int(QMetaType::Bool)
                              << "true false true false NULL";
     QTest::newRow("to date") << QVariantList{"2026-12-06", "soon"} << int(QMetaType::QDate) << "2026-12-06 NULL";
-    QTest::newRow("to date and time") << QVariantList{"2026-12-06 10:20:30"} << int(QMetaType::QDateTime)
-                                      << "2026-12-06T10:20:30.000";
     QTest::newRow("to number") << QVariantList{"17", "x17"} << int(QMetaType::LongLong) << "17 NULL";
     QTest::newRow("null to text") << QVariantList{QVariant(QVariant::String)} << int(QMetaType::QString) << "NULL";
 }
@@ -124,8 +114,12 @@ void tst_SqlText::writesLiteralsAndConvertsValues()
     QFETCH(int, type);
     QFETCH(QString, expected);
     QStringList results;
-    for (const QVariant &value : values)
-        results << (type == QMetaType::UnknownType ? sqlLiteral(value, sqliteDriver()) : converted(value, type));
+    for (const QVariant &value : values) {
+        const bool literal = type == QMetaType::UnknownType;
+        const QVariant result = literal ? sqlLiteral(value, sqliteDriver()) : convertValue(value, type);
+        results << (result.isNull() ? QStringLiteral("NULL")
+                                    : literal || result.userType() == type ? result.toString() : result.typeName());
+    }
     QCOMPARE(results.join(QLatin1Char(' ')), expected);
 }
 
@@ -165,13 +159,10 @@ void tst_SqlText::parsesDatabaseUrls()
     for (const QString &text : texts) {
         const DatabaseUrl url = DatabaseUrl::parse(text);
         QCOMPARE(int(url.kind()), kind);
-        if (kind == DatabaseUrl::Sqlite)
-            QCOMPARE(url.path(), detail);
-        else if (kind == DatabaseUrl::Postgres)
-            QCOMPARE(QStringList({url.user(), url.password(), url.host(), QString::number(url.port()),
-                                  url.databaseName()}).join(QLatin1Char('|')), detail);
-        else
-            QVERIFY2(url.error().contains(detail), qPrintable(text + ": " + url.error()));
+        const QString server = QStringList({url.user(), url.password(), url.host(), QString::number(url.port()),
+                                            url.databaseName()}).join(QLatin1Char('|'));
+        const QString outcome = kind == DatabaseUrl::Invalid ? url.error() : kind == DatabaseUrl::Sqlite ? url.path() : server;
+        QVERIFY2(kind == DatabaseUrl::Invalid ? outcome.contains(detail) : outcome == detail, qPrintable(text + ": " + outcome));
         // A message shows the URL; it must never show the password.
         for (const QString &shown : {url.display(), url.error()})
             QVERIFY2(!shown.contains(QLatin1String("secret")) && !shown.contains(QLatin1String("p@ss")), qPrintable(shown));

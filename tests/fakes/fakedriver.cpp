@@ -23,19 +23,12 @@ QString getStart() { return qEnvironmentVariable("FAKE_START_SCRIPT"); }
 
 bool batchExec(QString, QPlainTextEdit *, QList<QSqlQuery> *) { return qgetenv("FAKE_BATCH_FAILS") != "1"; }
 
-// Any login is accepted, but the database behind has no tables: no script,
-// no right and no conversion.
+// Any login is accepted, but the database behind has no tables: the
+// connection finds no script, no right and no conversion, as the fake
+// exports none.
 bool login(QString, QString) { return true; }
-QString getScript(QString) { return QString(); }
-bool canDo(QString) { return false; }
-QVariant convert(QVariant, int) { return QVariant(); }
 
 QVariant getSystemAttr(QString name)
 {
     return name == QLatin1String("superAdminId") ? QVariant(QStringLiteral("super-admin")) : QVariant();
-}
-
-QString bindQueryParam(QString sql, QString name, QVariant value)
-{
-    return sql.replace(QLatin1Char(':') + name, QLatin1Char('\'') + value.toString() + QLatin1Char('\''));
 }
