@@ -81,8 +81,12 @@ void addUnit(QDataTable *units, const QString &name, QDataTable *workplaces = nu
 }
 
 // The first value a select returns, read through a connection of its own,
-// which sees only committed data.
-QString committed(const QSqlDatabase &db, const QString &sql)
+// which sees only committed data; by default what the database holds of the
+// pending work: renamed units, new units, workplaces.
+QString committed(const QSqlDatabase &db,
+                  const QString &sql = "SELECT (SELECT count(*) FROM t_prod_units WHERE c_name LIKE 'Правка %') || '/' ||"
+                                       " (SELECT count(*) FROM t_prod_units WHERE c_name LIKE 'Новое %') || '/' ||"
+                                       " (SELECT count(*) FROM t_prod_workplace)")
 {
     QString value;
     {
@@ -92,14 +96,6 @@ QString committed(const QSqlDatabase &db, const QString &sql)
     }
     QSqlDatabase::removeDatabase("observer");
     return value;
-}
-
-// What the database holds of the pending work: renamed units, new units, workplaces.
-QString storedWork(const QSqlDatabase &db)
-{
-    return committed(db, "SELECT (SELECT count(*) FROM t_prod_units WHERE c_name LIKE 'Правка %') || '/' ||"
-                         " (SELECT count(*) FROM t_prod_units WHERE c_name LIKE 'Новое %') || '/' ||"
-                         " (SELECT count(*) FROM t_prod_workplace)");
 }
 
 // Everything a user could see or a commit would send, as text: rows with
@@ -208,18 +204,15 @@ void tst_QDataSet::keepsWorkWhenCommitFails()
 
     // Pending work of every kind: each stored unit renamed, the stored workplace deleted, many new units.
     const int stored = units->rowCount();
-    for (int row = 0; row < stored; ++row) {
-        QSqlRecord unit = units->getRecord(row);
-        unit.setValue("c_name", QStringLiteral("Правка %1").arg(row));
-        units->setRow(row, unit, false);
-    }
+    for (bool more = units->first(); more; more = units->next())
+        units->setField("c_name", QStringLiteral("Правка %1").arg(units->currentRow()));
     workplaces->deleteRow(0);
     const int newUnits = 3000;
     for (int i = 0; i < newUnits; ++i)
         addUnit(units, QStringLiteral("Новое %1").arg(i));
     addUnit(units, "Новый цех", workplaces, cause == "refused" ? 99999 : storage);
     const QString before = clientState(units) + clientState(workplaces);
-    const QString nothingStored = storedWork(c.db);
+    const QString nothingStored = committed(c.db);
 
     int inserted = 0;
     connect(units, &QDataTable::dataChanged, this, [&] {
@@ -236,7 +229,7 @@ void tst_QDataSet::keepsWorkWhenCommitFails()
     QCOMPARE(written, firstCommitWrites);
     if (!written) {
         QCOMPARE(set.lastError().startsWith(QSqlConnection::noConnectionText()), cause != "refused");
-        QCOMPARE(clientState(units) + clientState(workplaces) + storedWork(c.db), before + nothingStored);
+        QCOMPARE(clientState(units) + clientState(workplaces) + committed(c.db), before + nothingStored);
         QCOMPARE(units->newRow(true).value("id").toInt(), -newUnits - 3);
         units->killRow(units->lastRow());
         if (cause == "cleared")
@@ -246,7 +239,7 @@ void tst_QDataSet::keepsWorkWhenCommitFails()
         QVERIFY2(set.commit(&c), qPrintable(set.lastError()));
     }
     set.rollback();
-    QCOMPARE(storedWork(c.db), QStringLiteral("%1/%2/%3").arg(stored).arg(newUnits).arg(nothingStored.section('/', 2)));
+    QCOMPARE(committed(c.db), QStringLiteral("%1/%2/%3").arg(stored).arg(newUnits).arg(nothingStored.section('/', 2)));
     const QString unit = units->getField("id", units->lastRow()).toString();
     QCOMPARE(workplaces->getField("id_unit", workplaces->lastRow()).toString() + '/'
                      + committed(c.db, "SELECT count(*) FROM t_prod_workplace WHERE id_unit = " + unit),

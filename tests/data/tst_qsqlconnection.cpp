@@ -80,7 +80,6 @@ void tst_QSqlConnection::bindsByName()
     QCOMPARE(rowText(query.record()), QStringLiteral("12|5|:id (x)|"));
     const QString expected = "SELECT 12 , (5) , ':id (x)' , NULL";
     QCOMPARE(tracedLines().mid(1), QStringList{expected});
-    QVERIFY(catcher.debugLines().contains(expected));
 
     const QString bad = "SELECT * FROM no_such_table";
     BoxAnswerer answerer;
