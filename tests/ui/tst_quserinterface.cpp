@@ -51,7 +51,6 @@ class tst_QUserInterface : public QObject
     Q_OBJECT
 private slots:
     void init();
-    void cleanup() { qApp->setProperty("popupList", QVariant()); }
     void findPanelTogglesAndAsks();
     void applyIsOnOnlyBetweenChangeAndAnswer_data();
     void applyIsOnOnlyBetweenChangeAndAnswer();
