@@ -16,7 +16,6 @@ class tst_QDataSet : public QObject
 {
     Q_OBJECT
 private slots:
-    void propagatesKeys_data();
     void propagatesKeys();
     void keepsWorkWhenCommitFails_data();
     void keepsWorkWhenCommitFails();
@@ -27,11 +26,11 @@ private slots:
 namespace {
 
 // A table without a connection, holding the rows (id, id_ref) as loaded ones.
-QDataTable *memoryTable(const QString &name, QObject *parent, const QList<QVariantList> &rows, int idFlags = 0)
+QDataTable *memoryTable(const QString &name, QObject *parent, const QList<QVariantList> &rows)
 {
     auto *table = new QDataTable(name, nullptr, parent);
     for (const char *field : {"id", "id_ref"})
-        table->addColumn(field, QVariant::LongLong, true, QString(), 0, 100, QVariant(), idFlags);
+        table->addColumn(field, QVariant::LongLong, true);
     table->open();
     for (const QVariantList &values : rows) {
         QSqlRecord record = table->newRow(false);
@@ -113,22 +112,14 @@ QString clientState(QDataTable *table)
 
 } // namespace
 
-void tst_QDataSet::propagatesKeys_data()
-{
-    QTest::addColumn<int>("idFlags");
-    QTest::newRow("scanned") << 0;
-    QTest::newRow("indexed") << int(ColumnHashIndex);
-}
-
 // A tree in one table (rows refer to their parent's id) and the tables
 // linked to it follow a changed key. The tree's view shows names in place of
 // ids, which must never travel down a link as keys while rows are written.
 void tst_QDataSet::propagatesKeys()
 {
-    QFETCH(int, idFlags);
     QDataSet set;
-    QDataTable *tree = memoryTable("tree", this, {{5, 0}, {6, 5}, {7, 5}, {8, 6}}, idFlags);
-    QDataTable *detail = memoryTable("detail", this, {{1, 5}, {2, 5}, {3, 4}}, idFlags);
+    QDataTable *tree = memoryTable("tree", this, {{5, 0}, {6, 5}, {7, 5}, {8, 6}});
+    QDataTable *detail = memoryTable("detail", this, {{1, 5}, {2, 5}, {3, 4}});
     connect(tree, &QDataTable::getDispInfo, this, [](int, QVariant *value, QCellData *cell, QSqlRecord *, int) {
         cell->text = QStringLiteral("Компания %1").arg(value->toLongLong());
     });
