@@ -139,6 +139,10 @@ void tst_QDataSet::propagatesKeys()
     // Without a connection pending rows are refused, and stay pending.
     QVERIFY(!set.commit(nullptr));
     QCOMPARE(detail->pendingUpdates().size(), 1);
+    // A member deleted elsewhere leaves the set and its links.
+    delete detail;
+    emit tree->dataChanged("id", 9, 10, "tree");
+    QCOMPARE(set.tables(), QStringList{"tree"});
 }
 
 void tst_QDataSet::keepsWorkWhenCommitFails_data()

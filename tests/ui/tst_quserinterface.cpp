@@ -160,6 +160,7 @@ void tst_QUserInterface::everyWayOutOfThePopupDocks()
     auto *window = qobject_cast<QPopupContainer *>(content.panel->window());
     QVERIFY(window && window->isVisible() && content.editFrame->isHidden());
     QCOMPARE(window->size(), panelSize);
+    QVERIFY(!button(content.panel)->isDefault());
     // Placed before the window has a frame, so the frame may shift it a little.
     const QPoint centre = QGuiApplication::primaryScreen()->geometry().center();
     QVERIFY((window->frameGeometry().center() - centre).manhattanLength() <= 8);
