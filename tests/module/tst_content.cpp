@@ -228,7 +228,8 @@ void tst_Content::createsEditsAndDeletesUnits()
     }), QStringList());
     QCOMPARE(workDialog([this] { m_view->actEdit->trigger(); },
                         [](QDialog *dialog) { fill(dialog, QStringLiteral("Литейный цех № 2")); }), QStringList());
-    // Accepted unchanged, the dialog writes nothing: what another user changed meanwhile stays.
+    // Accepted unchanged, the dialog writes nothing: what another user changed meanwhile
+    // stays. New units get keys above the demo data's.
     QVERIFY(m_fixture->connection().batchExec("UPDATE t_prod_units SET id_storage = 5 WHERE id > 8"));
     QCOMPARE(workDialog([this] { m_view->actEdit->trigger(); },
                         [](QDialog *dialog) { child<QPushButton>(dialog, "buttonAccept")->click(); }), QStringList());
