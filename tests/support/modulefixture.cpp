@@ -10,7 +10,20 @@ ModuleFixture::ModuleFixture()
     : m_host(new QWidget)
 {
     m_host->resize(1000, 800);
-    QObject::connect(&m_guard, &QTimer::timeout, [this] { answerStrayBoxes(); });
+    // A box still open from the last look has had half a second: nobody else answers it.
+    QObject::connect(&m_guard, &QTimer::timeout, [this] {
+        QList<QWidget *> open;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            auto *box = qobject_cast<QMessageBox *>(widget);
+            if (box && box->isVisible() && !m_open.contains(box))
+                open << box;
+            else if (box && box->isVisible()) {
+                m_strays << box->windowTitle() + QLatin1Char('|') + box->text();
+                box->reject();
+            }
+        }
+        m_open = open;
+    });
     m_guard.start(500);
 }
 
@@ -18,7 +31,6 @@ ModuleFixture::~ModuleFixture()
 {
     m_host.reset();
     setHostConnection(nullptr);
-    setHostSqlTraceFile(QString());
     QTest::qCompare(m_strays, QStringList(), "stray boxes", "none", __FILE__, __LINE__);
 }
 
@@ -36,33 +48,13 @@ QStringList ModuleFixture::rows(const QString &sql)
     QSqlQuery query(connection().db);
     if (!query.exec(sql))
         return {QStringLiteral("failed: ") + sql};
-    while (query.next())
-        rows << rowText(query.record());
-    return rows;
-}
-
-// A box still open from the last look has had half a second: nobody else answers it.
-void ModuleFixture::answerStrayBoxes()
-{
-    QList<QWidget *> open;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        auto *box = qobject_cast<QMessageBox *>(widget);
-        if (box && box->isVisible() && !m_open.contains(box))
-            open << box;
-        else if (box && box->isVisible()) {
-            m_strays << box->windowTitle() + QLatin1Char('|') + box->text();
-            box->reject();
-        }
+    while (query.next()) {
+        QStringList fields;
+        for (int i = 0; i < query.record().count(); ++i)
+            fields << (query.isNull(i) ? QString() : query.value(i).toString());
+        rows << fields.join(QLatin1Char('|'));
     }
-    m_open = open;
-}
-
-QString rowText(const QSqlRecord &record)
-{
-    QStringList fields;
-    for (int i = 0; i < record.count(); ++i)
-        fields << (record.isNull(i) ? QString() : record.value(i).toString());
-    return fields.join(QLatin1Char('|'));
+    return rows;
 }
 
 QStringList boxesOf(const std::function<void()> &work, QMessageBox::StandardButton answer)

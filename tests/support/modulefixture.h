@@ -8,9 +8,6 @@
 #include <functional>
 #include <memory>
 
-class QDialog;
-class QSqlRecord;
-
 // A host widget and, once opened, a database with the demo data that the
 // module finds as the host's connection. A message box that nobody answers
 // within half a second is answered and fails the test as it goes, so that
@@ -28,21 +25,16 @@ public:
     QString error() const { return m_connection.error(); }
     QWidget *host() { return m_host.get(); }
     QSqlConnection &connection() { return m_connection.connection(); }
-    // The statement's rows as text.
+    // The statement's rows, their fields joined by "|", a null as nothing.
     QStringList rows(const QString &sql);
 
 private:
-    void answerStrayBoxes();
-
     TestConnection m_connection;
     std::unique_ptr<QWidget> m_host;
     QTimer m_guard;
     QList<QWidget *> m_open;
     QStringList m_strays;
 };
-
-// The record's fields joined by "|", a null as nothing.
-QString rowText(const QSqlRecord &record);
 
 // Runs the work and answers every message box it meets with the answer;
 // returns each box as "title|text".
