@@ -48,13 +48,17 @@ QStringList ModuleFixture::rows(const QString &sql)
     QSqlQuery query(connection().db);
     if (!query.exec(sql))
         return {QStringLiteral("failed: ") + sql};
-    while (query.next()) {
-        QStringList fields;
-        for (int i = 0; i < query.record().count(); ++i)
-            fields << (query.isNull(i) ? QString() : query.value(i).toString());
-        rows << fields.join(QLatin1Char('|'));
-    }
+    while (query.next())
+        rows << rowText(query.record());
     return rows;
+}
+
+QString rowText(const QSqlRecord &record)
+{
+    QStringList fields;
+    for (int i = 0; i < record.count(); ++i)
+        fields << (record.isNull(i) ? QString() : record.value(i).toString());
+    return fields.join(QLatin1Char('|'));
 }
 
 QStringList boxesOf(const std::function<void()> &work, QMessageBox::StandardButton answer)

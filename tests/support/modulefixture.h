@@ -36,6 +36,9 @@ private:
     QStringList m_strays;
 };
 
+// The record's fields joined by "|", a null as nothing.
+QString rowText(const QSqlRecord &record);
+
 // Runs the work and answers every message box it meets with the answer;
 // returns each box as "title|text".
 QStringList boxesOf(const std::function<void()> &work, QMessageBox::StandardButton answer = QMessageBox::Ok);
