@@ -324,6 +324,13 @@ void tst_Content::asksBeforeLeavingChanges()
                  QStringList(answer == QMessageBox::Yes ? "3" : "2"));
         QVERIFY(!applyEnabled());
     }
+    // A save refused on leaving asks once, says why, and keeps the unit and its work.
+    selectUnit(insideUnit);
+    QVERIFY(pickStorage(m_editor->buttonNew) > 0);
+    QVERIFY(m_workplaces->setField("id_attribute", -5));
+    const QStringList boxes = boxesOf([this] { selectUnit(outsideUnit); }, QMessageBox::Yes);
+    QVERIFY2(boxes.size() == 2 && boxes.last().startsWith("Ошибка сохранения|"), qPrintable(boxes.join('\n')));
+    QVERIFY(m_editor->unitId() == insideUnit && applyEnabled());
 }
 
 // With nothing left to add, the attribute dialogs warn instead of opening.
