@@ -50,12 +50,6 @@ void MessageCatcher::handler(QtMsgType type, const QMessageLogContext &context, 
         caught().previous(type, context, message);
 }
 
-QStringList MessageCatcher::warnings() const
-{
-    QMutexLocker lock(&caught().mutex);
-    return caught().warnings;
-}
-
 QStringList MessageCatcher::debugLines() const
 {
     QMutexLocker lock(&caught().mutex);
@@ -64,8 +58,8 @@ QStringList MessageCatcher::debugLines() const
 
 bool MessageCatcher::warned(const QString &text) const
 {
-    const QStringList all = warnings();
-    for (const QString &warning : all) {
+    QMutexLocker lock(&caught().mutex);
+    for (const QString &warning : qAsConst(caught().warnings)) {
         if (warning.contains(text))
             return true;
     }

@@ -16,7 +16,6 @@ public:
     MessageCatcher();
     ~MessageCatcher();
 
-    QStringList warnings() const;
     QStringList debugLines() const;
     // Whether some warning contains the text.
     bool warned(const QString &text) const;

@@ -14,20 +14,6 @@
 
 namespace {
 
-} // namespace
-
-namespace TestDatabases {
-
-QStringList backends()
-{
-    const QString wanted = qEnvironmentVariable("VARKOLIN_TEST_BACKENDS", QStringLiteral("sqlite"));
-    return wanted.split(QLatin1Char(','), Qt::SkipEmptyParts);
-}
-
-} // namespace TestDatabases
-
-namespace {
-
 QString uniqueName(const QString &prefix)
 {
     return prefix + QUuid::createUuid().toString(QUuid::Id128).left(12);
@@ -68,6 +54,12 @@ QString createPostgresDatabase(const QString &server, QString *error)
 } // namespace
 
 namespace TestDatabases {
+
+QStringList backends()
+{
+    const QString wanted = qEnvironmentVariable("VARKOLIN_TEST_BACKENDS", QStringLiteral("sqlite"));
+    return wanted.split(QLatin1Char(','), Qt::SkipEmptyParts);
+}
 
 void addBackendRows()
 {
@@ -137,17 +129,10 @@ TestConnection::TestConnection()
 {
 }
 
-TestConnection::~TestConnection()
-{
-    m_connection.reset();
-}
-
 bool TestConnection::open(const QString &backend, bool demoData)
 {
     const QString url = TestDatabases::freshUrl(backend, &m_error);
-    if (url.isEmpty())
-        return false;
-    if (!connectTo(url))
+    if (url.isEmpty() || !connectTo(url))
         return false;
     if (demoData && !m_connection->batchExec(m_connection->getScript(QStringLiteral("DEMO_DATA_INSERT")))) {
         m_error = QStringLiteral("The demo data did not load into %1").arg(url);

@@ -46,14 +46,10 @@ class TestConnection
 {
 public:
     TestConnection();
-    ~TestConnection();
 
     // Connects to a new database of the back end, creating its schema and,
     // when asked, loading the demo data. False with the reason in error().
     bool open(const QString &backend, bool demoData);
-    // Connects to the database at the URL as it is (answering the create prompt with OK).
-    bool connectTo(const QString &url);
-
     QSqlConnection &connection() { return *m_connection; }
     QLibrary &library() { return m_library; }
     QString url() const { return m_url; }
@@ -61,6 +57,10 @@ public:
     QString error() const { return m_error; }
 
 private:
+    // Connects to the database at the URL as it is (answering the create prompt with OK).
+    bool connectTo(const QString &url);
+
+    // Declared before the connection, which goes first.
     QLibrary m_library;
     std::unique_ptr<QSqlConnection> m_connection;
     QString m_name;
