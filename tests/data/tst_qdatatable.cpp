@@ -320,12 +320,13 @@ void tst_QDataTable::addsRowsAndRefusesMissingOnes()
     table->open();
     QVERIFY(!table->setField(QStringLiteral("no_such"), 1) && !table->setField(QStringLiteral("C_NAME"), QStringLiteral("x")));
     QVERIFY(table->deleteRow(0) && !table->setField(QStringLiteral("c_name"), QStringLiteral("x")));
+    QVERIFY(!table->deleteRow(table->rowCount()) && !table->setRow(-1, table->getRecord(0), false));
     QVERIFY(table->next() && table->setNull(QStringLiteral("id_storage")));
 
     QCOMPARE(table->newRow(true).value(QStringLiteral("id")).toInt(), -1);
     QCOMPARE(table->newRow(false).value(QStringLiteral("id")).toInt(), -2);
     const qlonglong killed = table->rowId(table->lastRow());
-    QVERIFY(table->killRow(table->lastRow()));
+    QVERIFY(table->killRow(table->lastRow()) && table->killRow(table->rowCount() + 5));
     QCOMPARE(states(table), QStringLiteral("320000001"));
     QCOMPARE(pending(table), QStringLiteral("8|1|0"));
     // A new row may reuse the killed row's memory, never its identity.
