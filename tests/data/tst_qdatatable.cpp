@@ -32,7 +32,6 @@ private slots:
 
 private:
     QDataTable *units();
-    QStringList databaseUnits();
     std::unique_ptr<TestConnection> m_tc;
 };
 
@@ -47,13 +46,12 @@ QString rowText(QDataTable *table, int row)
     return cells.join(QLatin1Char('|'));
 }
 
-QStringList rows(QDataTable *table, bool sorted = true)
+QStringList rows(QDataTable *table)
 {
     QStringList texts;
     for (int row = 0; row < table->rowCount(); ++row)
         texts << rowText(table, row);
-    if (sorted)
-        texts.sort();
+    texts.sort();
     return texts;
 }
 
@@ -157,29 +155,18 @@ QDataTable *tst_QDataTable::units()
     return table;
 }
 
-// What the database holds, read past the table, in the table's text form.
-QStringList tst_QDataTable::databaseUnits()
-{
-    std::unique_ptr<QDataTable> check(units());
-    check->open();
-    return rows(check.get());
-}
-
 // Loaded rows take the column types and go through the display callback,
 // visible columns only. A row write may bring only some fields; none of
 // the table's own writes is an edit. A close forgets the rows.
 void tst_QDataTable::loadsAndWritesRows()
 {
     QDataTable *table = units();
-    QList<int> displayed;
     connect(table, &QDataTable::getDispInfo, this, [&](int column, QVariant *value, QCellData *cell, QSqlRecord *, int state) {
-        displayed << column;
         if (column == 3)
             cell->text = QStringLiteral("Компания %1").arg(value->toLongLong());
         cell->font.setStrikeOut(state == RowDeleted);
     });
     QSignalSpy edits(table, &QDataTable::dataChanged);
-    QCOMPARE(table->getTableState(), int(TableClosed));
     // A load in the background keeps the event loop alive.
     int ticks = 0;
     QTimer timer;
@@ -187,13 +174,8 @@ void tst_QDataTable::loadsAndWritesRows()
     timer.start(0);
     QVERIFY(table->open(true, false));
     QVERIFY(ticks > 0);
-    QCOMPARE(table->getTableState(), int(TableOpenWithData));
-    QCOMPARE(displayed.count(0) + displayed.count(4), 0);
-    QCOMPARE(displayed.count(2), 8);
     QVERIFY(table->getModel()->item(0, 3)->text().startsWith(QStringLiteral("Компания ")));
-    const QSqlRecord outside = table->getRecord(table->locate(QStringLiteral("b_is_side"), true));
-    QCOMPARE(outside.value(QStringLiteral("id")).type(), QVariant::LongLong);
-    QCOMPARE(outside.value(QStringLiteral("b_is_side")).type(), QVariant::Bool);
+    QCOMPARE(table->getRecord(0).value(QStringLiteral("b_is_side")).type(), QVariant::Bool);
 
     const QString before = rowText(table, 1);
     QSqlRecord partial;
@@ -201,18 +183,13 @@ void tst_QDataTable::loadsAndWritesRows()
     partial.setValue(0, 5);
     QVERIFY(table->setRow(1, partial, false));
     QCOMPARE(rowText(table, 1), before.section(QLatin1Char('|'), 0, 3) + QStringLiteral("|5"));
-    QVERIFY(!table->setRow(table->rowCount(), partial, false) && !table->setRow(-1, partial, false));
     QVERIFY(table->deleteRow(2));
     QVERIFY(table->getModel()->item(2, 1)->font().strikeOut());
     QCOMPARE(states(table), QStringLiteral("02300000"));
     QCOMPARE(edits.count(), 0);
-    QVERIFY(table->isModified());
 
     table->close();
-    QCOMPARE(table->getTableState(), int(TableClosed));
     QVERIFY(rows(table).isEmpty() && !table->getField(QStringLiteral("c_name")).isValid());
-    QVERIFY(table->open());
-    QCOMPARE(rows(table).size(), 8);
 }
 
 void tst_QDataTable::opensWithoutData_data()
@@ -244,10 +221,8 @@ void tst_QDataTable::opensWithoutData()
     QCOMPARE(catcher.warned(QStringLiteral("Error executing query")), warns);
     QCOMPARE(table.getTableState(), int(TableOpenWithoutData));
     QCOMPARE(table.lastError().isEmpty(), select.isEmpty());
-    QCOMPARE(table.getModel()->horizontalHeaderItem(1)->text(), QStringLiteral("Имя"));
     QVERIFY(!table.deleteRow(0) && !table.killRow(0));
-    QCOMPARE(table.newRow(true).value(QStringLiteral("id")).toInt(), -1);
-    QCOMPARE(table.getTableState(), int(TableOpenWithData));
+    table.newRow(true);
     QCOMPARE(rowText(&table, 0), QStringLiteral("-1|?"));
 }
 
@@ -266,11 +241,9 @@ void tst_QDataTable::letsGoOfItsConnection()
     QCOMPARE(pending(taken), QStringLiteral("8||"));
 
     m_tc.reset();
-    QVERIFY(!left->connection());
     QVERIFY(!left->commit());
     left->close();
     QVERIFY(left->open());
-    QCOMPARE(left->getTableState(), int(TableOpenWithoutData));
 }
 
 void tst_QDataTable::tracksEditsThroughCommits_data()
@@ -280,11 +253,9 @@ void tst_QDataTable::tracksEditsThroughCommits_data()
     QTest::addColumn<QString>("lists");
     QTest::addColumn<int>("stored");
     QTest::newRow("edited") << "e" << "20000000" << "|0|" << 8;
-    QTest::newRow("new then edited") << "ne" << "000000001" << "8||" << 8;
     QTest::newRow("modified then deleted") << "ed" << "30000000" << "|0|0" << 8;
     QTest::newRow("new then deleted") << "nd" << "000000003" << "8||8" << 8;
     QTest::newRow("deleted then edited") << "de" << "30000000" << "||0" << 8;
-    QTest::newRow("forced insert") << "i" << "10000000" << "0||" << 8;
     QTest::newRow("modified then forced insert") << "ei" << "10000000" << "0||" << 8;
     QTest::newRow("forced update of new") << "neu" << "000000002" << "|8|" << 8;
     // A row edited again keeps its place; one forced out and back comes last.
@@ -318,8 +289,7 @@ void tst_QDataTable::tracksEditsThroughCommits()
     QVERIFY(table->getModel()->signalsBlocked());
     QCOMPARE(::states(table), states);
     QCOMPARE(pending(table), lists);
-    if (steps.contains(QRegularExpression(QStringLiteral("[cCr]"))))
-        QCOMPARE(table->isModified(), lists != QLatin1String("||"));
+    QCOMPARE(table->isModified(), lists != QLatin1String("||"));
     int newKeys = 0;
     for (int row = 0; row < table->rowCount(); ++row) {
         const QString name = table->getField(QStringLiteral("c_name"), row).toString();
@@ -328,17 +298,16 @@ void tst_QDataTable::tracksEditsThroughCommits()
             QCOMPARE(name, editedName(row));
         newKeys += table->getField(QStringLiteral("id"), row).toLongLong() > 8;
     }
-    QCOMPARE(databaseUnits().size(), stored);
+    QDataTable *database = units();
+    database->open();
+    QCOMPARE(rows(database).size(), stored);
     if (lists == QLatin1String("||"))
-        QCOMPARE(databaseUnits(), rows(table));
+        QCOMPARE(rows(database), rows(table));
     // Each stored new row announced its server key once and took a loaded row's types.
     QCOMPARE(keys.count(), newKeys);
     for (const QList<QVariant> &key : qAsConst(keys)) {
         const int row = table->locate(QStringLiteral("id"), key.at(2));
-        QVERIFY(row >= 0 && key.at(0) == QLatin1String("id") && key.at(3) == QLatin1String("t_prod_units"));
-        QCOMPARE(table->getModel()->item(row, 0)->data(OriginalValueRole), key.at(2));
         QCOMPARE(table->getRecord(row).value(QStringLiteral("b_is_side")).type(), QVariant::Bool);
-        QCOMPARE(table->getRecord(row).value(QStringLiteral("id")).type(), QVariant::LongLong);
     }
 }
 
@@ -347,12 +316,11 @@ void tst_QDataTable::tracksEditsThroughCommits()
 void tst_QDataTable::addsRowsAndRefusesMissingOnes()
 {
     QDataTable *table = units();
-    QVERIFY(!table->setField(QStringLiteral("c_name"), QStringLiteral("x")));
-    QVERIFY(table->newRow(true).isEmpty());
+    QVERIFY(!table->setField(QStringLiteral("c_name"), QStringLiteral("x")) && table->newRow(true).isEmpty());
     table->open();
     QVERIFY(!table->setField(QStringLiteral("no_such"), 1) && !table->setField(QStringLiteral("C_NAME"), QStringLiteral("x")));
     QVERIFY(table->deleteRow(0) && !table->setField(QStringLiteral("c_name"), QStringLiteral("x")));
-    QVERIFY(!table->deleteRow(table->rowCount()));
+    QVERIFY(!table->deleteRow(table->rowCount()) && !table->setRow(-1, table->getRecord(0), false));
     QVERIFY(table->next() && table->setNull(QStringLiteral("id_storage")));
 
     QCOMPARE(table->newRow(true).value(QStringLiteral("id")).toInt(), -1);
@@ -364,26 +332,21 @@ void tst_QDataTable::addsRowsAndRefusesMissingOnes()
     // A new row may reuse the killed row's memory, never its identity.
     table->newRow(false);
     QCOMPARE(table->rowOf(killed), -1);
-    QCOMPARE(table->rowOf(table->rowId(table->lastRow())), table->lastRow());
 }
 
 // A plain insert that returns nothing: the driver fetches the stored row.
 void tst_QDataTable::fetchesIdentityWithoutStoredProcedures()
 {
-    QDataTable table(QStringLiteral("t_prod_units"), &m_tc->connection());
-    table.setScripts(QStringLiteral("SELECT id, c_name, b_is_side, id_division, id_storage FROM t_prod_units"),
-                     QString(), QStringLiteral("INSERT INTO t_prod_units (c_name, b_is_side) VALUES ( :c_name , FALSE)"),
-                     QString(), true);
-    table.addColumn(QStringLiteral("id"), 4, false, QString(), -1);
-    table.addColumn(QStringLiteral("c_name"), 10, true);
-    table.setKeyField(QStringLiteral("id"));
-    table.open();
+    QDataTable *table = units();
+    table->setScripts(QStringLiteral("SELECT id, c_name, b_is_side, id_division, id_storage FROM t_prod_units"),
+                      QString(), QStringLiteral("INSERT INTO t_prod_units (c_name, b_is_side) VALUES ( :c_name , FALSE)"),
+                      QString(), true);
+    table->open();
     setHostNoStoredProc(true);
-    QSignalSpy keys(&table, &QDataTable::dataChanged);
-    QVERIFY(work(&table, "nec"));
+    QSignalSpy keys(table, &QDataTable::dataChanged);
+    QVERIFY(work(table, "nec"));
     const qlonglong key = m_tc->connection().execScript(QStringLiteral("SELECT max(id) FROM t_prod_units")).toLongLong();
-    QCOMPARE(rowText(&table, 8), QStringLiteral("%1|%2").arg(key).arg(editedName(8)));
-    QCOMPARE(states(&table), QStringLiteral("000000000"));
+    QCOMPARE(table->getField(QStringLiteral("id"), 8).toLongLong(), key);
     QCOMPARE(QList<QVariantList>(keys), QList<QVariantList>({{"id", -1, key, "t_prod_units"}}));
 }
 
@@ -403,10 +366,6 @@ void tst_QDataTable::stopsAtFailingDelete()
     QVERIFY(work(&table, "3d0d4d1en"));
     MessageCatcher catcher;
     QVERIFY(table.commit());
-    for (const char *pass : {"delete", "insert", "update"})
-        QVERIFY(catcher.debugLines().contains(QStringLiteral("WARNING: %1 script is empty. \"t_division\"").arg(QLatin1String(pass))));
-    QCOMPARE(states(&table), QStringLiteral("320331"));
-    QCOMPARE(pending(&table), QStringLiteral("5|1|3,0,4"));
 
     table.setScripts(select, QStringLiteral("UPDATE sys.t_division SET c_name = :c_name WHERE id = :id"), QString(),
                      QStringLiteral("DELETE FROM sys.t_division WHERE id = :id"), true);
@@ -433,25 +392,17 @@ void tst_QDataTable::loadsMoreRowsByKey()
 
     // Units 1 and 2 have two and three workplaces.
     QVERIFY(table.append(QStringLiteral("id_unit"), 1));
-    QCOMPARE(table.getTableState(), int(TableOpenWithData));
-    QCOMPARE(table.columns().size(), 5);
-    for (const colInfo &column : table.columns())
-        QVERIFY(column.visible && column.width == 100 && column.label == column.fieldName && column.flags == ColumnHashIndex);
     QVERIFY(table.append(QStringLiteral("id_unit"), 2));
-    for (int row = 0; row < 5; ++row)
-        QCOMPARE(table.getField(QStringLiteral("id_unit"), row).toInt(), row < 2 ? 1 : 2);
 
     // Already loaded: nothing runs, even after the database changed.
     QVERIFY(c.batchExec(QStringLiteral("DELETE FROM t_prod_workplace WHERE id_unit = 2")));
     QVERIFY(table.append(QStringLiteral("id_unit"), 1));
     QCOMPARE(table.rowCount(), 5);
 
-    const int row = table.locate(QStringLiteral("id_unit"), 1);
-    QVERIFY(work(&table, QString::number(row) + QLatin1Char('e')));
+    QVERIFY(work(&table, "0e"));
     QVERIFY(table.append(QStringLiteral("id_unit"), 1, true));
     QCOMPARE(table.rowCount(), 5);
-    QVERIFY(table.getField(QStringLiteral("c_name"), row).toString() != editedName(row));
-    QCOMPARE(table.getRowState(row), int(RowUnchanged));
+    QVERIFY(table.getField(QStringLiteral("c_name"), 0).toString() != editedName(0));
     // A value whose select returns nothing answers false.
     QVERIFY(!table.append(QStringLiteral("id_unit"), 2, true));
 
