@@ -131,6 +131,7 @@ qlonglong tst_Content::pickStorage(QAbstractButton *button, int choice)
     const QStringList boxes = workDialog([button] { button->click(); }, [&](QDialog *dialog) {
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Рабочее место"));
         auto *combo = child<QComboBox>(dialog, "comboBox");
+        QCOMPARE(combo->currentIndex(), -1);
         combo->setCurrentIndex(choice);
         id = combo->currentData().toLongLong();
         chosen = combo->currentText();
@@ -296,6 +297,8 @@ void tst_Content::setsButtonsAndMarkByUnit()
     const int marked = m_workplaces->locate(QStringLiteral("v"), true);
     QVERIFY(marked >= 0 && m_workplaces->getModel()->item(marked, 4)->text().isEmpty());
     QVERIFY(!applyEnabled() && !m_editor->hasUnsavedChanges());
+    m_editor->tvWorkplace->setCurrentIndex(QModelIndex());
+    QVERIFY(!m_editor->buttonEdit->isEnabled() && !m_editor->buttonDelete->isEnabled());
     // The help key follows the tab; the panel goes without a current unit.
     m_view->tvContent->doubleClicked(m_view->tvContent->currentIndex());
     m_fixture->host()->show();
@@ -303,7 +306,7 @@ void tst_Content::setsButtonsAndMarkByUnit()
     m_editor->buttonNew->setFocus();
     QCOMPARE(m_content->helpContext(), QStringLiteral("Varkolin#VarkolinEditor#tabProduct"));
     m_view->tvContent->setCurrentIndex(QModelIndex());
-    QVERIFY(!m_content->editFrame->isVisible());
+    QVERIFY(!m_content->editFrame->isVisible() && !m_view->actEdit->isEnabled() && !m_view->actDel->isEnabled());
     // The larger dialogs sit over the content: 20 pixels narrower, as high,
     // around the centre of its geometry.
     m_content->setGeometry(10, 20, 500, 300);
