@@ -212,6 +212,21 @@ company</translation>
     </message>
 </context>
 <context>
+    <name>Utilities</name>
+    <message>
+        <source>Извлечь вложение</source>
+        <translation>Extract attachment</translation>
+    </message>
+    <message>
+        <source>Внимание!</source>
+        <translation>Attention!</translation>
+    </message>
+    <message>
+        <source>Файл %1 не найден</source>
+        <translation>File %1 not found</translation>
+    </message>
+</context>
+<context>
     <name>VarkolinContent</name>
     <message>
         <source>Справочник участков производства</source>
