@@ -169,3 +169,23 @@ void setHostSettings(QSettings *settings)
 {
     setHostObject(HostProperty::settings, settings);
 }
+
+libList *hostLibList()
+{
+    return static_cast<libList *>(varToObj(hostProperty(HostProperty::libList)));
+}
+
+void setHostLibList(libList *libraries)
+{
+    setHostObject(HostProperty::libList, libraries);
+}
+
+QMap<QString, eventHandlerInfo> *hostEventHandlers()
+{
+    return static_cast<QMap<QString, eventHandlerInfo> *>(varToObj(hostProperty(HostProperty::eventHandlers)));
+}
+
+void setHostEventHandlers(QMap<QString, eventHandlerInfo> *handlers)
+{
+    setHostObject(HostProperty::eventHandlers, handlers);
+}

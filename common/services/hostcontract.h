@@ -3,10 +3,13 @@
 #include "varkolin_export.h"
 
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QVariant>
 
 class QSettings;
+class libList;
+struct eventHandlerInfo;
 class QSqlConnection;
 class QWidget;
 
@@ -72,3 +75,7 @@ VARKOLIN_EXPORT QList<QWidget *> *hostPopupList();
 VARKOLIN_EXPORT void setHostPopupList(QList<QWidget *> *popups);
 VARKOLIN_EXPORT QSettings *hostSettings();
 VARKOLIN_EXPORT void setHostSettings(QSettings *settings);
+VARKOLIN_EXPORT libList *hostLibList();
+VARKOLIN_EXPORT void setHostLibList(libList *libraries);
+VARKOLIN_EXPORT QMap<QString, eventHandlerInfo> *hostEventHandlers();
+VARKOLIN_EXPORT void setHostEventHandlers(QMap<QString, eventHandlerInfo> *handlers);

@@ -1,5 +1,7 @@
 #include "utilities.h"
 #include "hostcontract.h"
+#include "liblist.h"
+#include "qdataset.h"
 #include "qsqlconnection.h"
 
 #include <QAction>
@@ -10,6 +12,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QMessageBox>
 #include <QProcess>
 #include <QSqlQuery>
@@ -193,4 +196,16 @@ void loadFileFromBase(const QString &file)
 void setFileStoreHands(const FileStoreHands &newHands)
 {
     hands() = newHands;
+}
+
+bool mergeDocument(const QString &libraryName, QDataSet *set, QWidget *parent)
+{
+    typedef QDataSet *(*DocumentFn)(QObject *);
+    libList *libraries = hostLibList();
+    QLibrary *library = libraries ? libraries->getLibrary(libraryName, true) : nullptr;
+    const auto getDocument = library ? reinterpret_cast<DocumentFn>(library->resolve("getDocument")) : nullptr;
+    if (!getDocument || !set)
+        return false;
+    set->intersect(getDocument(parent));
+    return true;
 }

@@ -10,7 +10,9 @@
 #include <functional>
 
 class QAction;
+class QDataSet;
 class QObject;
+class QWidget;
 class QSqlQuery;
 
 // Small shared helpers of every module: text helpers, named scripts in one
@@ -42,6 +44,11 @@ VARKOLIN_EXPORT void runScript(const QString &scriptName, QSqlQuery *query, cons
 VARKOLIN_EXPORT void openFileFromBase(const QString &file);
 // Copies a file of the store to a directory the user picks, then opens the copy.
 VARKOLIN_EXPORT void loadFileFromBase(const QString &file);
+
+// Adds the tables of another module's document (its getDocument, reached
+// through the host's library cache) to the set. False when the host has no
+// cache, or the library or its getDocument is missing.
+VARKOLIN_EXPORT bool mergeDocument(const QString &libraryName, QDataSet *set, QWidget *parent);
 
 // How the store functions ask for a directory and open a file; tests and
 // hosts without a desktop replace them. Null restores the defaults.

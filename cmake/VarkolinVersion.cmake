@@ -1,0 +1,23 @@
+# varkolin_version_record(<target> [VERSION a.b.c.d] [DESCRIPTION text])
+# Writes a version record into the target's file, so that the library
+# loader can tell which of two copies is newer. The version defaults to the
+# project's; missing parts count as 0.
+function(varkolin_version_record target)
+    cmake_parse_arguments(VR "" "VERSION;DESCRIPTION" "" ${ARGN})
+    if(NOT VR_VERSION)
+        set(VR_VERSION ${PROJECT_VERSION})
+    endif()
+    string(REPLACE "." ";" parts "${VR_VERSION}.0.0.0")
+    list(GET parts 0 VR_A)
+    list(GET parts 1 VR_B)
+    list(GET parts 2 VR_C)
+    list(GET parts 3 VR_D)
+    set(VR_VERSION "${VR_A}.${VR_B}.${VR_C}.${VR_D}")
+    set(VR_NAME ${target})
+    if(NOT VR_DESCRIPTION)
+        set(VR_DESCRIPTION ${target})
+    endif()
+    set(output ${CMAKE_CURRENT_BINARY_DIR}/${target}_versionrecord.cpp)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/versionrecord.cpp.in ${output} @ONLY)
+    target_sources(${target} PRIVATE ${output})
+endfunction()
