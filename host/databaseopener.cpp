@@ -1,11 +1,15 @@
 #include "databaseopener.h"
 #include "driverinterface.h"
+#include "driverscan.h"
 #include "hostoptions.h"
 #include "qconnectionprompts.h"
 #include "qsqlconnection.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QVariant>
+
+#include <algorithm>
 
 const char DatabaseOpener::connectionName[] = "MainConnection";
 
@@ -69,7 +73,6 @@ private:
 
 DatabaseOpener::DatabaseOpener(const HostOptions &options)
     : m_options(options)
-    , m_driver(options.driverFile())
 {
 }
 
@@ -91,8 +94,20 @@ bool DatabaseOpener::open()
     return connect(newDemo);
 }
 
+// The first driver by file name, so that two machines with the same files choose alike.
+QString DatabaseOpener::findDriver() const
+{
+    QList<drvInfo> drivers = scanForDrivers(m_options.driverFolder());
+    std::sort(drivers.begin(), drivers.end(), [](const drvInfo &a, const drvInfo &b) { return a.file < b.file; });
+    return drivers.isEmpty() ? QString() : QDir(m_options.driverFolder()).absoluteFilePath(drivers.first().file);
+}
+
 bool DatabaseOpener::loadDriver()
 {
+    const QString file = m_options.driverFile().isEmpty() ? findDriver() : m_options.driverFile();
+    if (file.isEmpty())
+        return fail(tr("No database driver of Varkolin was found in %1.").arg(m_options.driverFolder()));
+    m_driver.setFileName(file);
     // QLibrary tries other names for a missing file and then reports the last one.
     if (!QFileInfo::exists(m_driver.fileName()))
         return fail(tr("The database driver %1 does not exist.").arg(m_driver.fileName()));

@@ -30,6 +30,7 @@ public:
 private:
     class Prompts;
 
+    QString findDriver() const;
     bool loadDriver();
     bool connect(bool newDemo);
     bool seedWhenNobodyCanLogIn(bool newDemo);

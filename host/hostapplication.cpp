@@ -2,6 +2,7 @@
 #include "driverinterface.h"
 #include "hostcontract.h"
 #include "hostoptions.h"
+#include "layoutkeeper.h"
 #include "logindialog.h"
 #include "mainwindow.h"
 #include "modulelibrary.h"
@@ -34,10 +35,13 @@ HostApplication::~HostApplication()
     // then nothing may find the host's objects through the properties.
     m_showcase.reset();
     m_screenshot.reset();
+    m_layouts.reset();
     m_window.reset();
     setHostConnection(nullptr);
     setHostPopupList(nullptr);
     setHostSettings(nullptr);
+    setHostLibList(nullptr);
+    setHostEventHandlers(nullptr);
 }
 
 int HostApplication::run()
@@ -58,7 +62,16 @@ int HostApplication::run()
     if (!showModule())
         return 1;
     arrangeFirstRefresh();
-    return qApp->exec();
+    return runWindow();
+}
+
+// The layout is saved however the session ends: the window closed, or the
+// picture taken.
+int HostApplication::runWindow()
+{
+    const int status = qApp->exec();
+    m_layouts->save();
+    return status;
 }
 
 // The module speaks Russian and this program English in their sources:
@@ -81,12 +94,13 @@ void HostApplication::publishSettings()
     setHostNoGui(m_options.screenshotMode());
     setHostNoStoredProc(m_options.noStoredProc());
     setHostLibDir(QFileInfo(m_options.moduleFile()).absolutePath());
-    setHostRepoPath(QString());
+    setHostRepoPath(m_options.repoPath());
     setHostLocale(m_options.locale());
     setHostLocaleDir(m_options.localeDir());
     setHostPopupList(&m_popups);
     setHostSettings(&m_settings);
-    // "libList" and "EventHandlers" are published once the library loader exists.
+    setHostLibList(&m_libraries);
+    setHostEventHandlers(&m_eventHandlers);
 }
 
 void HostApplication::publishConnection()
@@ -142,6 +156,9 @@ bool HostApplication::showModule()
     }
     m_window->setContent(content, m_module->toolBarActions(content), m_module->icon());
     m_window->setSession(hostLoggedInName(), m_options.databaseDisplay());
+    m_layouts.reset(new LayoutKeeper(m_window.get(), content));
+    m_layouts->restoreGeometry();
+    m_layouts->restoreTables();
     m_window->show();
     QTimer::singleShot(0, m_window.get(), &MainWindow::refreshContent);
     return true;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "databaseopener.h"
+#include "eventhandlers.h"
+#include "liblist.h"
 
 #include <QCoreApplication>
 #include <QList>
@@ -10,6 +12,7 @@
 #include <memory>
 
 class HostOptions;
+class LayoutKeeper;
 class MainWindow;
 class ModuleLibrary;
 class Screenshot;
@@ -37,6 +40,7 @@ private:
     LoginOutcome logInUnattended();
     bool showModule();
     void arrangeFirstRefresh();
+    int runWindow();
     void afterFirstRefresh();
     void showcaseFailed(const QString &text);
     int fail(const QString &text);
@@ -45,9 +49,12 @@ private:
     QSettings m_settings;
     QTranslator m_translator;
     QList<QWidget *> m_popups;
+    libList m_libraries;
+    eventHandlerMap m_eventHandlers;
     DatabaseOpener m_database;
     std::unique_ptr<ModuleLibrary> m_module;
     std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<LayoutKeeper> m_layouts;
     std::unique_ptr<Screenshot> m_screenshot;
     std::unique_ptr<Showcase> m_showcase;
 };

@@ -18,6 +18,7 @@ const char debugDbOption[] = "debug-db";
 const char noStoredProcOption[] = "no-stored-proc";
 const char driverOption[] = "driver";
 const char moduleOption[] = "module";
+const char repositoryOption[] = "repository";
 const char screenshotOption[] = "screenshot";
 const char showUnitOption[] = "show-unit";
 const char showProductsOption[] = "show-products";
@@ -79,8 +80,12 @@ void HostOptions::addOptions()
         {traceOption, tr("Append every SQL statement run to this file."), tr("file")},
         {debugDbOption, tr("Show database errors in message boxes.")},
         {noStoredProcOption, tr("Fetch inserted rows by identity instead of from the insert script.")},
-        {driverOption, tr("Database driver library to load."), tr("file")},
+        {driverOption, tr("Database driver library to load. Default: the first driver found "
+                          "in the drivers folder beside the Varkolin library."), tr("file")},
         {moduleOption, tr("Module library to load."), tr("file")},
+        {repositoryOption, tr("Folder with newer versions of the libraries; a library found "
+                              "there with a higher version replaces the local one when loaded."),
+         tr("folder")},
         {screenshotOption, tr("Save a picture of the main window to this PNG file and exit, "
                               "without asking anything."), tr("file")},
         {showUnitOption, tr("Open the editor of the unit with this name once the list is loaded; "
@@ -137,6 +142,7 @@ bool HostOptions::readValues()
     m_noStoredProc = m_parser.isSet(noStoredProcOption);
     m_driverFile = m_parser.value(driverOption);
     m_moduleFile = m_parser.value(moduleOption);
+    m_repoPath = m_parser.value(repositoryOption);
     return chooseDatabase();
 }
 
@@ -190,7 +196,18 @@ QString HostOptions::localeDir() const
 
 QString HostOptions::driverFile() const
 {
-    return locateLibrary(m_driverFile, QStringLiteral(VARKOLIN_DRIVER_FILE));
+    return m_driverFile.isEmpty() ? QString() : QFileInfo(m_driverFile).absoluteFilePath();
+}
+
+QString HostOptions::driverFolder() const
+{
+    const QString moduleDir = QFileInfo(locateLibrary(QString(), QStringLiteral(VARKOLIN_MODULE_FILE))).absolutePath();
+    return QDir(moduleDir).absoluteFilePath(QStringLiteral(VARKOLIN_DRIVER_FOLDER));
+}
+
+QString HostOptions::repoPath() const
+{
+    return m_repoPath.isEmpty() ? QString() : QFileInfo(m_repoPath).absoluteFilePath();
 }
 
 QString HostOptions::moduleFile() const

@@ -36,7 +36,12 @@ public:
     bool debugDb() const { return m_debugDb; }
     bool noStoredProc() const { return m_noStoredProc; }
 
+    // The driver given on the command line; empty when the host is to find one.
     QString driverFile() const;
+    // Where the host looks for drivers: a folder beside the Varkolin library.
+    QString driverFolder() const;
+    // The folder with newer copies of the libraries; empty: no updating.
+    QString repoPath() const;
     QString moduleFile() const;
 
     bool screenshotMode() const { return !m_screenshotFile.isEmpty(); }
@@ -70,6 +75,7 @@ private:
     bool m_noStoredProc = false;
     QString m_driverFile;
     QString m_moduleFile;
+    QString m_repoPath;
     QString m_screenshotFile;
     QString m_showUnit;
     bool m_showProducts = false;

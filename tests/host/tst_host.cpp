@@ -1,9 +1,17 @@
 // Starts the real program as a person would, without a screen, and judges
 // it by its exit status, its messages and the picture it leaves.
 
+#include "hostcontract.h"
+#include "qdbsettings.h"
+#include "testdatabases.h"
+
 #include <QtTest>
 
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMainWindow>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
@@ -19,6 +27,7 @@ private slots:
     void refusesWithoutAPicture_data();
     void refusesWithoutAPicture();
     void carriesTheImagesTheLibraryNames();
+    void keepsLayoutsAcrossRestarts();
 
 private:
     int start(QStringList arguments);
@@ -192,5 +201,53 @@ void tst_Host::carriesTheImagesTheLibraryNames()
         QVERIFY2(!QImage(name).isNull(), qPrintable(name));
 }
 
-QTEST_GUILESS_MAIN(tst_Host)
+// Between two runs the test changes what the first one stored, as a user
+// would by resizing the window, swapping two columns and widening a third:
+// the second run shows them so, and stores them back unchanged.
+QT_WARNING_PUSH
+QT_WARNING_DISABLE_DEPRECATED
+void tst_Host::keepsLayoutsAcrossRestarts()
+{
+    TestConnection tc;
+    OPEN_TEST_CONNECTION(tc, TestDatabases::backends().first(), true);
+    const QStringList arguments{"--database", tc.url(), "--user", "operator", "--password", "operator"};
+    QCOMPARE(start(arguments), 0);
+    QVERIFY(tc.connection().login("operator", "operator"));
+    setHostConnection(&tc.connection());
+    QDbSettings settings;
+    const auto stored = [&settings]() {
+        const QByteArray bytes = settings.value("Layout/tvContent").toByteArray();
+        return QJsonDocument::fromBinaryData(bytes, QJsonDocument::Validate).array();
+    };
+    const QMap<QString, QPair<QString, int>> changes{{"c_name", {"index", 2}}, {"b_is_side", {"index", 1}},
+                                                     {"id_division", {"width", 233}}};
+    QJsonArray layout = stored();
+    QCOMPARE(layout.size(), 5);
+    for (int i = 0; i < layout.size(); ++i) {
+        QJsonObject column = layout.at(i).toObject();
+        const auto change = changes.constFind(column.value("name").toString());
+        if (change != changes.constEnd())
+            column[change->first] = change->second;
+        layout[i] = column;
+    }
+    QMainWindow window;
+    window.resize(640, 480);
+    QVERIFY(settings.setValue("Layout/tvContent", QJsonDocument(layout).toBinaryData())
+            && settings.setValue("Layout/MainWindow", window.saveGeometry()));
+
+    QCOMPARE(start(arguments), 0);
+    QStringList seen;
+    for (const QJsonValue &value : stored()) {
+        const QJsonObject column = value.toObject();
+        const auto change = changes.constFind(column.value("name").toString());
+        if (change != changes.constEnd())
+            seen << QStringLiteral("%1 %2").arg(change->first).arg(column.value(change->first).toInt());
+    }
+    setHostConnection(nullptr);
+    QCOMPARE(seen, QStringList({"index 2", "index 1", "width 233"}));
+    QCOMPARE(QImage(m_dir->filePath("shot.png")).size(), QSize(640, 480));
+}
+QT_WARNING_POP
+
+QTEST_MAIN(tst_Host)
 #include "tst_host.moc"
