@@ -126,6 +126,15 @@ void tst_Libraries::callsSiblings()
     QTemporaryDir lib;
     for (const char *name : {"Pelmarin.so", "Olvestra.so", "DravenikEditor.so"})
         QVERIFY(QFile::copy(sibling[Old], lib.filePath(name)));
+    // Only a library with fullName is a driver; only a missing folder is worth
+    // a warning. The driver is not loaded yet: its name outlives its unloading.
+    MessageCatcher catcher;
+    const QFileInfo driver(VARKOLIN_DRIVER_FILE);
+    const QList<drvInfo> drivers = scanForDrivers(driver.absolutePath());
+    QVERIFY(drivers.size() == 1 && drivers.first().file == driver.fileName() && drivers.first().name.contains("Varkolin"));
+    QVERIFY(scanForDrivers(lib.path()).isEmpty() && scanForDrivers(lib.filePath("none")).isEmpty());
+    QVERIFY(catcher.warned("Folder " + lib.filePath("none") + " not found."));
+
     TestConnection tc;
     OPEN_TEST_CONNECTION(tc, "sqlite", true);
     setHostConnection(&tc.connection());
@@ -171,14 +180,6 @@ void tst_Libraries::callsSiblings()
     setHostEventHandlers(nullptr);
     QCOMPARE(QVector<bool>(std::begin(registered), std::end(registered)), QVector<bool>({true, false, false}));
     QVERIFY(found.handler == handlerA && found.text == "first" && !getEventHandler("save").handler);
-
-    // Only a library with fullName is a driver; only a missing folder is worth a warning.
-    MessageCatcher catcher;
-    const QFileInfo driver(VARKOLIN_DRIVER_FILE);
-    const QList<drvInfo> drivers = scanForDrivers(driver.absolutePath());
-    QVERIFY(drivers.size() == 1 && drivers.first().file == driver.fileName() && drivers.first().name.contains("Varkolin"));
-    QVERIFY(scanForDrivers(lib.path()).isEmpty() && scanForDrivers(lib.filePath("none")).isEmpty());
-    QVERIFY(catcher.warned("Folder " + lib.filePath("none") + " not found."));
 }
 
 void tst_Libraries::readsVersions_data()
