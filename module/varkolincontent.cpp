@@ -32,6 +32,9 @@ VarkolinContent::VarkolinContent(QWidget *parent)
     onConnectPopupEditor();
     onConnectSelectionChanged();
     publishActions();
+    connect(this, &QUserInterface::findFirst, this, [this] { findUnit(1, true); });
+    connect(this, &QUserInterface::findNext, this, [this] { findUnit(1, false); });
+    connect(this, &QUserInterface::findPrev, this, [this] { findUnit(-1, false); });
 }
 
 VarkolinContent::~VarkolinContent() = default;
@@ -150,6 +153,18 @@ void VarkolinContent::onUpdateUI()
     QDataTable *units = document ? document->getTable(QStringLiteral("t_prod_units")) : nullptr;
     if (units)
         Status->setText(tr("Всего подразделений: %1").arg(units->rowCount()));
+}
+
+// The unit found becomes the list's current one, which loads it into the editor.
+void VarkolinContent::findUnit(int step, bool fromTop)
+{
+    const QString text = edFind->text();
+    if (!view || text.isEmpty())
+        return;
+    if (view->selectMatch(text, step, fromTop))
+        onUpdateUI();
+    else
+        Status->setText(tr("Нет подразделения, в названии которого есть «%1»").arg(text));
 }
 
 void VarkolinContent::showEditor()

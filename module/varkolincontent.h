@@ -54,6 +54,8 @@ private slots:
 
 private:
     void publishActions();
+    // Walks the units whose name holds the find panel's text (see VarkolinView::selectMatch).
+    void findUnit(int step, bool fromTop);
     bool leaveUnit(const QSqlRecord &next);
     void reselectEditedUnit();
 

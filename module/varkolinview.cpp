@@ -10,6 +10,7 @@
 
 namespace {
 
+const int nameColumn = 1;
 const int sideColumn = 2;
 const int divisionColumn = 3;
 
@@ -68,6 +69,23 @@ void VarkolinView::refresh()
         watch.report(this);
     }
     updateButtons();
+}
+
+bool VarkolinView::selectMatch(const QString &text, int step, bool fromTop)
+{
+    const int rows = m_units && !text.isEmpty() ? m_units->rowCount() : 0;
+    int row = fromTop ? -1 : tvContent->currentIndex().row();
+    if (row < 0)
+        row = step > 0 ? -1 : rows;
+    for (int i = 0; i < rows; ++i) {
+        row = (row + step + rows) % rows;
+        const QString name = m_units->getRecord(row, true).value(QStringLiteral("c_name")).toString();
+        if (!tvContent->isRowHidden(row) && name.contains(text, Qt::CaseInsensitive)) {
+            tvContent->setCurrentIndex(m_units->getModel()->index(row, nameColumn));
+            return true;
+        }
+    }
+    return false;
 }
 
 void VarkolinView::updateButtons()

@@ -26,6 +26,12 @@ public:
     // The actions of every units list, New, Edit, Delete, for the host's toolbar.
     static QList<QAction *> *toolBarActions();
 
+    // Makes current the next unit (step 1) or the previous one (step -1)
+    // after the current one, or with fromTop the first one, whose name
+    // contains the text, ignoring letter case and wrapping around the list.
+    // False when none matches: the current unit stays.
+    bool selectMatch(const QString &text, int step, bool fromTop);
+
 public slots:
     // Reloads the units and updates the actions.
     void refresh();

@@ -244,6 +244,10 @@ company</translation>
         <source>Сохранить изменения подразделения &quot;%1&quot;?</source>
         <translation>Save the changes of the unit &quot;%1&quot;?</translation>
     </message>
+    <message>
+        <source>Нет подразделения, в названии которого есть «%1»</source>
+        <translation>No unit has “%1” in its name</translation>
+    </message>
 </context>
 <context>
     <name>VarkolinEditor</name>

@@ -78,6 +78,7 @@ private slots:
     void followsTheRoadOfOneEdit();
     void showsTheFreeCatalogueOfEachUnit();
     void survivesWhatHappensDuringTheFill();
+    void findsUnitsFromTheFindPanel();
 
 private:
     bool start();
@@ -493,6 +494,33 @@ void tst_Content::survivesWhatHappensDuringTheFill()
     QTimer::singleShot(0, [&dialog] { delete dialog; });
     dialog->refresh();
     QVERIFY(dialog.isNull());
+}
+
+// Enter finds the first unit whose name holds the text in any letter case
+// and loads it into the editor; the arrows walk the matches both ways,
+// wrapping around; a text that nothing holds leaves the unit where it was.
+void tst_Content::findsUnitsFromTheFindPanel()
+{
+    QVERIFY2(start(), qPrintable(m_fixture->error()));
+    QStringList walked;
+    const auto find = [&](QWidget *key, const char *text = nullptr) {
+        if (text)
+            m_content->edFind->setText(QString::fromUtf8(text));
+        key == m_content->edFind ? QTest::keyClick(key, Qt::Key_Return) : static_cast<QAbstractButton *>(key)->click();
+        walked << m_panel->lbCaption->text() + '|' + m_units->getViewCurrentRecord().value("c_name").toString();
+    };
+    find(m_content->edFind, "ЦЕХ");
+    for (int i = 0; i < 4; ++i)
+        find(m_content->btFindNext);
+    find(m_content->btFindPrev);
+    find(m_content->edFind, "нет такого");
+    // The list is in name order.
+    QStringList expected;
+    for (const char *name : {"Литейный цех", "Механообрабатывающий цех №1", "Сборочный цех", "Цех металлоконструкций",
+                             "Литейный цех", "Цех металлоконструкций", "Цех металлоконструкций"})
+        expected << QString::fromUtf8(name) + '|' + QString::fromUtf8(name);
+    QCOMPARE(walked, expected);
+    QCOMPARE(m_content->Status->text(), QStringLiteral("Нет подразделения, в названии которого есть «нет такого»"));
 }
 
 QTEST_MAIN(tst_Content)
