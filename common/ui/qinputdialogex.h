@@ -33,18 +33,23 @@ public:
     // checked or unchecked a bool.
     static QVariant getBoolNull(QWidget *parent, QString &title, QString &label, bool value,
                                 bool *ok = nullptr);
+    // A date-time edit with a calendar pop-up.
     static QDateTime getDateTime(QWidget *parent, QString &title, QString &label, QDateTime value,
                                  bool *ok = nullptr);
+    // A date edit with a calendar pop-up.
     static QDate getDate(QWidget *parent, const QString &title, const QString &label, QDate value,
                          bool *ok = nullptr);
+    // A time edit without pop-up.
     static QTime getTime(QWidget *parent, const QString &title, const QString &label, QTime value,
                          bool *ok = nullptr);
+    // A line edit holding the value.
     static QString getString(QWidget *parent, const QString &title, const QString &label,
                              QString value, bool *ok = nullptr);
     // The spin box holds an int within min … max; a cancelled dialog gives back
     // the 64-bit value even when it lies outside that range.
     static long long getInt(QWidget *parent, const QString &title, const QString &label,
                             long long value, int min, int max, bool *ok = nullptr);
+    // A spin box within min … max that rounds to the given decimals.
     static double getDouble(QWidget *parent, const QString &title, const QString &label,
                             double value, int decimals, double min, double max, bool *ok = nullptr);
 
