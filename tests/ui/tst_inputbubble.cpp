@@ -4,11 +4,9 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
-#include <QSizeGrip>
 #include <QtTest>
 
 #include <climits>
@@ -36,20 +34,19 @@ QVariant ask(const QString &getter, const QVariant &initial, bool *ok)
     return QInputDialogEx::getDouble(nullptr, title, label, initial.toDouble(), 2, -100, 100, ok);
 }
 
-// Writes through the editor's user property, as a user's typing ends up there;
-// a check box takes its state, so that the middle one can be set.
+// Writes through the editor's user property, where a user's typing ends up
+// (the label and the buttons have none); a check box takes its state, so that
+// the middle one can be set. An invalid value leaves the editor untouched.
 void edit(QDialog *dialog, const QVariant &value)
 {
     if (!value.isValid())
         return;
     for (QWidget *child : dialog->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (qobject_cast<QLabel *>(child) || qobject_cast<QDialogButtonBox *>(child)
-            || qobject_cast<QSizeGrip *>(child))
-            continue;
+        const QMetaProperty user = child->metaObject()->userProperty();
         if (auto *box = qobject_cast<QCheckBox *>(child))
             box->setCheckState(Qt::CheckState(value.toInt()));
-        else
-            QVERIFY(child->metaObject()->userProperty().write(child, value));
+        else if (user.isValid())
+            QVERIFY(user.write(child, value));
     }
 }
 
@@ -85,7 +82,6 @@ void tst_InputBubble::getterGivesEditedValueOnlyWhenAccepted_data()
 
     const QDateTime moment(QDate(2024, 2, 29), QTime(13, 45));
     const QDateTime later = moment.addDays(1).addSecs(3600);
-    const qlonglong beyondInt = 5000000000LL;
     QTest::newRow("bool") << "getBool" << QVariant(false) << QVariant(Qt::Checked) << QVariant(true);
     QTest::newRow("bool-null unchecked") << "getBoolNull" << QVariant(true) << QVariant(Qt::Unchecked) << QVariant(false);
     QTest::newRow("bool-null undecided") << "getBoolNull" << QVariant(true) << QVariant(Qt::PartiallyChecked) << QVariant();
@@ -96,7 +92,7 @@ void tst_InputBubble::getterGivesEditedValueOnlyWhenAccepted_data()
     QTest::newRow("int widened") << "getInt" << QVariant(5) << QVariant(INT_MAX) << QVariant(qlonglong(INT_MAX));
     // Left untouched, the spin box shows the nearest int it can hold, not the
     // value cut to 32 bits; cancelled, the 64-bit value comes back whole.
-    QTest::newRow("int beyond int") << "getInt" << QVariant(beyondInt) << QVariant() << QVariant(qlonglong(INT_MAX));
+    QTest::newRow("int beyond int") << "getInt" << QVariant(5000000000LL) << QVariant() << QVariant(qlonglong(INT_MAX));
     QTest::newRow("double to decimals") << "getDouble" << QVariant(1.5) << QVariant(3.14159) << QVariant(3.14);
 }
 
