@@ -77,10 +77,12 @@ void QRecentListDialog::onDblClick()
 void QRecentListDialog::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::LanguageChange) {
-        // The form's own title stands only when no caller's title replaced it.
+        // A dialog built on a table (the one that has a search timer) shows the
+        // caller's title, which the form's own must not replace, even after
+        // the table is gone.
         const QString title = windowTitle();
         retranslateUi(this);
-        if (m_table)
+        if (m_timer)
             setWindowTitle(title);
     }
     QDialog::changeEvent(event);
