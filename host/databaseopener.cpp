@@ -4,9 +4,16 @@
 #include "hostoptions.h"
 #include "qconnectionprompts.h"
 #include "qsqlconnection.h"
+#include "qwaitdialog.h"
+#include "databaseurl.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QThread>
 #include <QVariant>
 
 #include <algorithm>
@@ -16,6 +23,28 @@ const char DatabaseOpener::connectionName[] = "MainConnection";
 namespace {
 
 const char demoDataScript[] = "DEMO_DATA_INSERT";
+const char probeConnection[] = "VarkolinServerProbe";
+
+// Opens and closes a connection of its own to the server; the reason when it
+// cannot. Runs in a thread of its own, which the connection belongs to.
+QString probe(const DatabaseUrl &url)
+{
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QLatin1String(probeConnection));
+        db.setHostName(url.host());
+        db.setPort(url.port());
+        db.setUserName(url.user());
+        db.setPassword(url.password());
+        db.setDatabaseName(url.databaseName());
+        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+        if (!db.open())
+            error = db.lastError().text();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QLatin1String(probeConnection));
+    return error;
+}
 
 } // namespace
 
@@ -26,8 +55,9 @@ const char demoDataScript[] = "DEMO_DATA_INSERT";
 class DatabaseOpener::Prompts : public QConnectionPrompts
 {
 public:
-    Prompts(bool newDemo, bool askNobody)
-        : m_newDemo(newDemo)
+    Prompts(DatabaseOpener *opener, bool newDemo, bool askNobody)
+        : m_opener(opener)
+        , m_newDemo(newDemo)
         , m_askNobody(askNobody)
         , m_previous(install(this))
     {
@@ -42,21 +72,29 @@ public:
 
     bool confirmCreate(bool consoleMode) override
     {
-        if (m_newDemo)
+        if (m_newDemo) {
+            m_opener->showStep(DatabaseOpener::tr("Creating the demo database…"));
             return creatingDemo = true;
+        }
         if (m_askNobody) {
             noSchema = true;
             return false;
         }
-        return QConnectionPrompts::confirmCreate(consoleMode);
+        m_opener->hideWait();
+        const bool create = QConnectionPrompts::confirmCreate(consoleMode);
+        if (create)
+            m_opener->showStep(DatabaseOpener::tr("Creating the tables…"));
+        return create;
     }
 
     void internalError(int code, bool consoleMode) override
     {
-        if (creatingDemo)
+        if (creatingDemo) {
             demoError = code;
-        else
-            QConnectionPrompts::internalError(code, consoleMode);
+            return;
+        }
+        m_opener->hideWait();
+        QConnectionPrompts::internalError(code, consoleMode);
     }
 
     bool failed = false;
@@ -66,6 +104,7 @@ public:
     int demoError = 0;
 
 private:
+    DatabaseOpener *const m_opener;
     const bool m_newDemo;
     const bool m_askNobody;
     QConnectionPrompts *const m_previous;
@@ -91,7 +130,46 @@ bool DatabaseOpener::open()
     // Decided before the driver opens the file, which creates it.
     const QString file = m_options.sqliteFile();
     const bool newDemo = m_options.isDefaultDatabase() || (!file.isEmpty() && !QFileInfo::exists(file));
-    return connect(newDemo);
+    showStep(tr("Connecting to %1…").arg(m_options.databaseDisplay()));
+    const bool opened = reachServer() && connect(newDemo);
+    hideWait();
+    return opened;
+}
+
+// Reaching a server may take long, and an open connection blocks the thread
+// that opens it: the first contact is made from a thread of its own, so
+// that the wait window keeps turning, and a server that cannot be reached
+// is reported without a second wait.
+bool DatabaseOpener::reachServer()
+{
+    const DatabaseUrl url = DatabaseUrl::parse(m_options.databaseUrl());
+    if (url.kind() != DatabaseUrl::Postgres)
+        return true;
+    QString error;
+    std::unique_ptr<QThread> thread(QThread::create([&url, &error] { error = probe(url); }));
+    QEventLoop loop;
+    // Queued from the thread: a quit that comes before exec() still ends it.
+    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    thread->start();
+    loop.exec();
+    thread->wait();
+    return error.isEmpty() || fail(tr("Cannot open the database %1:\n%2").arg(m_options.databaseDisplay(), error));
+}
+
+void DatabaseOpener::showStep(const QString &text)
+{
+    if (!m_wait)
+        m_wait.reset(new QWaitDialog(text));
+    m_wait->setText(text);
+    m_wait->show();
+    m_wait->raise();
+    // Painted now: the step that follows blocks the event loop.
+    QApplication::processEvents();
+}
+
+void DatabaseOpener::hideWait()
+{
+    m_wait.reset();
 }
 
 // The first driver by file name, so that two machines with the same files choose alike.
@@ -130,7 +208,7 @@ bool DatabaseOpener::loadDriver()
 // that has none, unless the prompts know the answer.
 bool DatabaseOpener::connect(bool newDemo)
 {
-    Prompts prompts(newDemo, m_options.screenshotMode());
+    Prompts prompts(this, newDemo, m_options.screenshotMode());
     m_connection.reset(new QSqlConnection(&m_driver));
     if (m_connection->Connect(QLatin1String(connectionName), m_options.screenshotMode()))
         return seedWhenNobodyCanLogIn(prompts.creatingDemo);
@@ -157,6 +235,7 @@ bool DatabaseOpener::seedWhenNobodyCanLogIn(bool newDemo)
         if (!users.isValid() || users.toInt() > 0)
             return true;
     }
+    showStep(tr("Loading the demo data…"));
     const QString demo = m_connection->getScript(QLatin1String(demoDataScript));
     if (newDemo && demo.isEmpty())
         return fail(tr("The database driver %1 cannot create the demo database.").arg(m_driver.fileName()));

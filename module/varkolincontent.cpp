@@ -1,6 +1,7 @@
 #include "varkolincontent.h"
 #include "dialogplacement.h"
 #include "moduledocument.h"
+#include "qbubbletip.h"
 #include "qdataeditor.h"
 #include "qdataset.h"
 #include "qdatatable.h"
@@ -20,6 +21,8 @@ namespace {
 // getInterface instead of a dangling pointer.
 QPointer<VarkolinContent> content;
 
+const int savedTipMs = 4000;
+
 } // namespace
 
 VarkolinContent::VarkolinContent(QWidget *parent)
@@ -37,7 +40,11 @@ VarkolinContent::VarkolinContent(QWidget *parent)
     connect(this, &QUserInterface::findPrev, this, [this] { findUnit(-1, false); });
 }
 
-VarkolinContent::~VarkolinContent() = default;
+// A balloon left behind would point at a panel that is gone.
+VarkolinContent::~VarkolinContent()
+{
+    QBubbleTip::hideBubble();
+}
 
 VarkolinContent *VarkolinContent::instance()
 {
@@ -99,6 +106,7 @@ bool VarkolinContent::initEditor()
     connect(dataEditor, &QDataEditor::cancel, this, &VarkolinContent::canceled);
     connect(dataEditor, &QDataEditor::popup, this, &QUserInterface::toggleEditorPopup);
     connect(editor, &VarkolinEditor::signalCommitData, this, &VarkolinContent::tableScroll);
+    connect(editor, &VarkolinEditor::signalCommitData, this, &VarkolinContent::announceSaved);
     return true;
 }
 
@@ -165,6 +173,17 @@ void VarkolinContent::findUnit(int step, bool fromTop)
         onUpdateUI();
     else
         Status->setText(tr("Нет подразделения, в названии которого есть «%1»").arg(text));
+}
+
+// Apply gives no other sign of success: the balloon says it, pointing at
+// the button, and goes by itself.
+void VarkolinContent::announceSaved()
+{
+    const QWidget *apply = dataEditor->bButtons->button(QDialogButtonBox::Ok);
+    if (!apply || !apply->isVisible())
+        return;
+    QBubbleTip::info(tr("Сохранено"), tr("Изменения подразделения «%1» сохранены.").arg(dataEditor->lbCaption->text()),
+                     apply->mapToGlobal(QPoint(apply->width() / 2, 0)), savedTipMs, true, true);
 }
 
 void VarkolinContent::showEditor()

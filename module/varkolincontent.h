@@ -51,6 +51,7 @@ private slots:
     void tableScroll();
     void onUpdateUI();
     void canceled();
+    void announceSaved();
 
 private:
     void publishActions();

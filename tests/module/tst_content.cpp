@@ -2,6 +2,7 @@
 #include "messagecatcher.h"
 #include "modulefixture.h"
 #include "productdialog.h"
+#include "qbubbletip.h"
 #include "qdataeditor.h"
 #include "qdataset.h"
 #include "qdatatable.h"
@@ -377,8 +378,19 @@ void tst_Content::followsTheRoadOfOneEdit()
     QCOMPARE(m_workplaces->locate(QStringLiteral("v"), true), m_workplaces->getViewCurrentRow());
     QCOMPARE(m_workplaces->locate(QStringLiteral("v"), false), 1 - m_workplaces->getViewCurrentRow());
     const qlonglong version = addProduct();
+    m_fixture->host()->show();
     QCOMPARE(apply(), QStringList());
     QCOMPARE(stored(unit), QStringLiteral("%1|%2,%1|%3").arg(storage).arg(first).arg(version));
+    // The balloon that says so points at Apply.
+    QBubbleTip *saved = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        saved = saved ? saved : dynamic_cast<QBubbleTip *>(widget);
+    const QPoint button = m_panel->bButtons->button(QDialogButtonBox::Ok)->mapToGlobal(QPoint());
+    QVERIFY(saved && saved->isVisible() && qAbs(saved->geometry().bottom() - button.y()) <= 2);
+    QStringList texts;
+    for (const QLabel *label : saved->findChildren<QLabel *>())
+        texts << label->text();
+    QVERIFY2(texts.contains("Изменения подразделения «ООО «Новый подрядчик»» сохранены."), qPrintable(texts.join('|')));
 
     // One workplace to another storage, the other deleted; the product kept.
     m_editor->tabWidget->setCurrentIndex(0);
