@@ -5,6 +5,7 @@
 #include <QCamera>
 #include <QCameraImageCapture>
 #include <QCameraInfo>
+#include <QDebug>
 #include <QKeyEvent>
 #include <QSettings>
 #include <QSignalBlocker>
@@ -69,7 +70,21 @@ void photoDialog::setCamera(const QCameraInfo &cameraInfo)
     m_camera->setViewfinder(viewFinder);
     m_camera->setCaptureMode(QCamera::CaptureStillImage);
     connect(m_capture, SIGNAL(imageCaptured(int,QImage)), this, SLOT(onImageCaptured(int,QImage)));
+    logFailures();
     m_camera->start();
+}
+
+// A camera that cannot start, or a picture that is not taken, is told only
+// through signals; the dialog stays open, and the log says why.
+void photoDialog::logFailures()
+{
+    QCamera *camera = m_camera;
+    connect(camera, &QCamera::errorOccurred, this,
+            [camera]() { qWarning() << "Camera failed:" << camera->errorString(); });
+    connect(m_capture, QOverload<int, QCameraImageCapture::Error, const QString &>::of(&QCameraImageCapture::error),
+            this, [](int, QCameraImageCapture::Error, const QString &message) {
+                qWarning() << "Photo not taken:" << message;
+            });
 }
 
 // The capture goes first, as it works on the camera's service; the view finder

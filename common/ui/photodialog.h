@@ -49,6 +49,7 @@ private slots:
 private:
     void fillCameras(const QString &storedLocation);
     void releaseCamera();
+    void logFailures();
 
     QCamera *m_camera = nullptr;
     QCameraImageCapture *m_capture = nullptr;
