@@ -8,6 +8,7 @@
 #include "databaseurl.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -161,6 +162,10 @@ void DatabaseOpener::showStep(const QString &text)
     if (!m_wait)
         m_wait.reset(new QWaitDialog(text));
     m_wait->setText(text);
+    m_wait->adjustSize();
+    // Splash windows are not placed by every window manager.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    m_wait->move(screen.center() - m_wait->rect().center());
     m_wait->show();
     m_wait->raise();
     // Painted now: the step that follows blocks the event loop.

@@ -47,6 +47,22 @@
         <source>No database driver of Varkolin was found in %1.</source>
         <translation>В папке %1 не найден драйвер базы данных Varkolin.</translation>
     </message>
+    <message>
+        <source>Creating the demo database…</source>
+        <translation>Создание демонстрационной базы…</translation>
+    </message>
+    <message>
+        <source>Creating the tables…</source>
+        <translation>Создание таблиц…</translation>
+    </message>
+    <message>
+        <source>Connecting to %1…</source>
+        <translation>Подключение к %1…</translation>
+    </message>
+    <message>
+        <source>Loading the demo data…</source>
+        <translation>Загрузка демонстрационных данных…</translation>
+    </message>
 </context>
 <context>
     <name>HostApplication</name>

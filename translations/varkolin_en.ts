@@ -117,6 +117,21 @@
     </message>
 </context>
 <context>
+    <name>QCommentDialog</name>
+    <message>
+        <source>Add comment</source>
+        <translation>Add comment</translation>
+    </message>
+    <message>
+        <source>View comment</source>
+        <translation>View comment</translation>
+    </message>
+    <message>
+        <source>Edit comment</source>
+        <translation>Edit comment</translation>
+    </message>
+</context>
+<context>
     <name>QDataEditor</name>
     <message>
         <source>Применить</source>
@@ -125,6 +140,17 @@
     <message>
         <source>Отмена</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>QRecentListDialog</name>
+    <message>
+        <source>Recent list</source>
+        <translation>Recent list</translation>
+    </message>
+    <message>
+        <source>Quick search:</source>
+        <translation>Quick search:</translation>
     </message>
 </context>
 <context>
@@ -163,6 +189,13 @@
     <message>
         <source>Ctrl+F</source>
         <translation>Ctrl+F</translation>
+    </message>
+</context>
+<context>
+    <name>QWaitDialog</name>
+    <message>
+        <source>Пожалуйста подождите...</source>
+        <translation>Please wait...</translation>
     </message>
 </context>
 <context>
@@ -247,6 +280,14 @@ company</translation>
     <message>
         <source>Нет подразделения, в названии которого есть «%1»</source>
         <translation>No unit has “%1” in its name</translation>
+    </message>
+    <message>
+        <source>Сохранено</source>
+        <translation>Saved</translation>
+    </message>
+    <message>
+        <source>Изменения подразделения «%1» сохранены.</source>
+        <translation>The changes of the unit “%1” are saved.</translation>
     </message>
 </context>
 <context>
@@ -337,6 +378,36 @@ company</translation>
     <message>
         <source>Удаление</source>
         <translation>Deletion</translation>
+    </message>
+</context>
+<context>
+    <name>photoDialog</name>
+    <message>
+        <source>Захват с камеры</source>
+        <translation>Camera capture</translation>
+    </message>
+    <message>
+        <source>Камера</source>
+        <translation>Camera</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&amp;lt;Пробел&amp;gt; сделать фото&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&amp;lt;Space&amp;gt; take a photo&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>Фото</source>
+        <translation>Photo</translation>
+    </message>
+    <message>
+        <source>Space</source>
+        <translation>Space</translation>
+    </message>
+</context>
+<context>
+    <name>qCommentDialog</name>
+    <message>
+        <source>Comment</source>
+        <translation>Comment</translation>
     </message>
 </context>
 </TS>
