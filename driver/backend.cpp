@@ -10,7 +10,12 @@
 
 QString Backend::startScript() const
 {
-    return schemaScript() + QLatin1Char('\n') + sessionScript();
+    return schemaScript() + QLatin1Char('\n') + upgradeScript() + QLatin1Char('\n') + sessionScript();
+}
+
+QString Backend::upgradeScript() const
+{
+    return resourceText(QStringLiteral(":/sql/%1/upgrade.sql").arg(dialect()));
 }
 
 QString Backend::schemaScript() const

@@ -37,6 +37,8 @@ public:
     virtual QString sessionScript() const { return QString(); }
     // The script that creates the schema on an empty database.
     virtual QString startScript() const;
+    // Creates the tables later versions added, where they are missing.
+    QString upgradeScript() const;
     // A select of the row just inserted into the table (a validated name).
     virtual QString identitySelect(const QString &table) const = 0;
 

@@ -118,6 +118,10 @@ QString DriverSession::connect(const QString &connectionName)
             db.close();
         return error;
     }
+    // A user without the right to create tables can still work: only what
+    // needs the new tables fails, and says so then.
+    if (!batchExec(m_backend->upgradeScript(), nullptr, nullptr))
+        qWarning().noquote() << "Cannot add the newer tables to" << url.display() << "; see the log.";
     const QString session = m_backend->sessionScript();
     if (!session.isEmpty() && !batchExec(session, nullptr, nullptr))
         return QStringLiteral("Cannot set up the session on %1; see the log.").arg(url.display());
