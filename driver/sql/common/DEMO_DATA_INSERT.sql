@@ -27,13 +27,129 @@ INSERT INTO sys.t_sys_attr (c_attr, c_value) VALUES
     ('superAdminId', '1'),
     ('FilePath', '');
 
+-- Documents of a unit: the script receives the unit's id as id_reason and
+-- loads what it shows through the driver's named scripts.
 INSERT INTO sys.t_doc_template (id, c_type, c_title, c_html, c_script) VALUES
-    (1, 'PROD_UNIT_CARD', 'Карточка подразделения', '<html>
+    (1, 'PROD_UNIT', 'Карточка подразделения', '<html>
 <body>
 <h1>Карточка подразделения</h1>
-<p>Подготовил %USER%</p>
+<h2>%NAME%</h2>
+<p>Компания: %COMPANY%<br/>Подразделение: %KIND%</p>
+<h3>Рабочие места</h3>
+%WORKPLACES%
+<h3>Продукция</h3>
+%PRODUCTS%
+<p><i>Подготовил: %USER%</i></p>
 </body>
-</html>', 'document.setHtml(params.c_html.replace(''%USER%'', params.c_user));');
+</html>',
+'function esc(text) {
+    return String(text).replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;");
+}
+function put(html, key, value) {
+    return html.split(key).join(value);
+}
+function load(data, script, param, value) {
+    data.close();
+    data.dropColumns();
+    data.setScripts(script);
+    if (param)
+        data.setSelectParam(param, value);
+    data.open();
+}
+function list(data, field, empty) {
+    if (data.rowCount() == 0)
+        return "<p>" + empty + "</p>";
+    var html = "<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\"><tr><th>№</th><th>Наименование</th></tr>";
+    for (var i = 0; i < data.rowCount(); i++)
+        html += "<tr><td>" + (i + 1) + "</td><td>" + esc(data.getField(field, i)) + "</td></tr>";
+    return html + "</table>";
+}
+var id = params.getParam("id_reason");
+load(table, "PROD_UNITS_SELECT");
+var row = -1;
+for (var i = 0; i < table.rowCount(); i++) {
+    if (table.getField("id", i) == id)
+        row = i;
+}
+if (row < 0) {
+    document.setHtml("<p>Подразделение не найдено.</p>");
+} else {
+    var company = "нет";
+    var division = table.getField("id_division", row);
+    if (division) {
+        auxtable.close();
+        auxtable.dropColumns();
+        auxtable.setNativeScripts("SELECT c_name FROM sys.t_division WHERE id = :id");
+        auxtable.setSelectParam("id", division);
+        auxtable.open();
+        if (auxtable.rowCount() > 0)
+            company = auxtable.getField("c_name", 0);
+    }
+    var html = params.getParam("c_html");
+    html = put(html, "%NAME%", esc(table.getField("c_name", row)));
+    html = put(html, "%COMPANY%", esc(company));
+    html = put(html, "%KIND%", table.getField("b_is_side", row) ? "стороннее" : "собственное");
+    html = put(html, "%USER%", esc(params.getParam("c_user")));
+    load(auxtable, "PROD_WORKPLACE_SELECT", "id_unit", id);
+    html = put(html, "%WORKPLACES%", list(auxtable, "c_name", "Рабочих мест нет."));
+    load(auxtable, "PROD_PRODUCT_SELECT", "id_unit", id);
+    html = put(html, "%PRODUCTS%", list(auxtable, "c_name", "Продукции нет."));
+    document.setHtml(html);
+}'),
+    (2, 'PROD_UNIT', 'Рабочие места подразделения', '<html>
+<body>
+<h1>Рабочие места подразделения</h1>
+<h2>%NAME%</h2>
+%WORKPLACES%
+<p><i>Подготовил: %USER%</i></p>
+</body>
+</html>',
+'function esc(text) {
+    return String(text).replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;");
+}
+function put(html, key, value) {
+    return html.split(key).join(value);
+}
+function load(data, script, param, value) {
+    data.close();
+    data.dropColumns();
+    data.setScripts(script);
+    if (param)
+        data.setSelectParam(param, value);
+    data.open();
+}
+function list(data, field, empty) {
+    if (data.rowCount() == 0)
+        return "<p>" + empty + "</p>";
+    var html = "<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\"><tr><th>№</th><th>Наименование</th></tr>";
+    for (var i = 0; i < data.rowCount(); i++)
+        html += "<tr><td>" + (i + 1) + "</td><td>" + esc(data.getField(field, i)) + "</td></tr>";
+    return html + "</table>";
+}
+var id = params.getParam("id_reason");
+load(table, "PROD_UNITS_SELECT");
+var row = -1;
+for (var i = 0; i < table.rowCount(); i++) {
+    if (table.getField("id", i) == id)
+        row = i;
+}
+if (row < 0) {
+    document.setHtml("<p>Подразделение не найдено.</p>");
+} else {
+    var html = params.getParam("c_html");
+    html = put(html, "%NAME%", esc(table.getField("c_name", row)));
+    html = put(html, "%USER%", esc(params.getParam("c_user")));
+    load(auxtable, "PROD_WORKPLACE_SELECT", "id_unit", id);
+    var rows = "";
+    for (var w = 0; w < auxtable.rowCount(); w++) {
+        rows += "<tr><td>" + (w + 1) + "</td><td>" + esc(auxtable.getField("c_name", w)) + "</td><td>"
+            + (auxtable.getField("v", w) ? "да" : "") + "</td></tr>";
+    }
+    html = put(html, "%WORKPLACES%", rows == "" ? "<p>Рабочих мест нет.</p>"
+        : "<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\"><tr><th>№</th><th>Склад</th>"
+          + "<th>Склад подразделения</th></tr>" + rows + "</table>");
+    document.setHtml(html);
+}');
 
 -- The closed storage stays for history but is offered for no new workplace.
 INSERT INTO dirs.t_storage (id, c_name, b_is_del) VALUES
