@@ -47,7 +47,7 @@ public:
         // Made before the script starts: the engine is busy once it must be used.
         const QString text = QDocCreator::tr("The script ran longer than %1 seconds and was stopped.")
                                  .arg(limitMs / 1000.0);
-        m_error = engine->globalObject().property(QStringLiteral("Error")).construct({QScriptValue(text)});
+        m_error = engine->globalObject().property(QStringLiteral("Error")).construct(QScriptValueList() << text);
         engine->setProcessEventsInterval(qBound(1, limitMs / 10, 100));
         QObject::connect(&m_timer, &QTimer::timeout, [this] { tick(); });
         m_clock.start();
