@@ -77,6 +77,16 @@ private:
     QTimer m_timer;
 };
 
+// The QVariant type codes a script hands to calls that take a data type.
+void setTypeCodes(QScriptEngine &engine)
+{
+    const QList<QPair<const char *, int>> types{{"VBool", QMetaType::Bool},     {"VDateTime", QMetaType::QDateTime},
+                                                {"VDouble", QMetaType::Double}, {"VString", QMetaType::QString},
+                                                {"VInt", QMetaType::Int},       {"VLongLong", QMetaType::LongLong}};
+    for (const auto &type : types)
+        engine.globalObject().setProperty(QLatin1String(type.first), type.second);
+}
+
 void setGlobal(QScriptEngine &engine, const char *name, QObject *object)
 {
     // The script must not delete what the creator owns and deletes itself.
@@ -217,16 +227,17 @@ void QDocCreator::runScript(const QString &script, const QString &html, long lon
     QScriptValue paramsValue = engine.globalObject().property(QStringLiteral("params"));
     for (int i = 0; i < names.size(); ++i)
         paramsValue.setProperty(names.at(i), engine.toScriptValue(values.at(i)));
-    const QList<QPair<const char *, int>> types{{"VBool", QMetaType::Bool},     {"VDateTime", QMetaType::QDateTime},
-                                                {"VDouble", QMetaType::Double}, {"VString", QMetaType::QString},
-                                                {"VInt", QMetaType::Int},       {"VLongLong", QMetaType::LongLong}};
-    for (const auto &type : types)
-        engine.globalObject().setProperty(QLatin1String(type.first), type.second);
-
-    ScriptWatch watch(&engine, this, m_scriptTimeLimit);
-    const QScriptValue result = engine.evaluate(script, QString(), 1);
+    setTypeCodes(engine);
+    const QScriptValue result = evaluateWatched(engine, script);
     if (engine.hasUncaughtException() || result.isError())
         QMessageBox::critical(nullptr, tr("Script error"), result.toString(), QMessageBox::Ok);
+}
+
+// The watch ends with the evaluation, before any message box.
+QScriptValue QDocCreator::evaluateWatched(QScriptEngine &engine, const QString &script)
+{
+    ScriptWatch watch(&engine, this, m_scriptTimeLimit);
+    return engine.evaluate(script, QString(), 1);
 }
 
 void QDocCreator::setDocument(const QString &html)

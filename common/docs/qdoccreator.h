@@ -10,6 +10,8 @@
 
 class QDataTable;
 class QPrinter;
+class QScriptEngine;
+class QScriptValue;
 class QTextDocument;
 
 // A window that makes a document from one of the database templates of a
@@ -69,6 +71,7 @@ private:
     void connectTemplateList(bool on);
     bool loadTemplate(long long idTemplate, QString *html, QString *script);
     void runScript(const QString &script, const QString &html, long long idSource);
+    QScriptValue evaluateWatched(QScriptEngine &engine, const QString &script);
     // The name the user chose, with the suffix added when it has none; empty when cancelled.
     QString askFileName(const QString &caption, const QString &filter, const QString &suffix);
     // Tells the user that the document did not reach the file.

@@ -6,290 +6,215 @@
 #include "testdatabases.h"
 
 #include <QComboBox>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QScriptEngine>
 #include <QSpinBox>
 #include <QSqlField>
 #include <QSqlQuery>
-#include <QStandardItemModel>
 #include <QtTest>
 
 // Documents from database templates, and the objects their scripts see.
 class tst_Documents : public QObject
 {
     Q_OBJECT
+    std::unique_ptr<TestConnection> m_tc;
+    qlonglong m_lastId = 100;
+
+    // A fresh demo database of the run's back end, published as the host's with a logged-in user.
+    bool openDatabase()
+    {
+        QFETCH_GLOBAL(QString, backend);
+        m_tc.reset(new TestConnection);
+        const bool opened = m_tc->open(backend, true);
+        setHostConnection(opened ? &m_tc->connection() : nullptr);
+        setHostLoggedIn("Тестов Т.", "test", QString());
+        return opened;
+    }
+
+    // A template with a new id, titled after its HTML.
+    bool addTemplate(const QString &type, const QString &html, const QString &script)
+    {
+        QSqlQuery query(m_tc->connection().db);
+        if (!query.prepare("INSERT INTO sys.t_doc_template (id, c_type, c_title, c_html, c_script) VALUES (?, ?, ?, ?, ?)"))
+            return false;
+        for (const QVariant &value : QVariantList{++m_lastId, type, "Шаблон " + html, html, script})
+            query.addBindValue(value);
+        return query.exec();
+    }
+
 private slots:
     void initTestCase_data() { TestDatabases::addBackendRows(); }
-    void walksParameters_data();
-    void walksParameters();
-    void talksToUserAndForm();
-    void buildsDocuments_data();
-    void buildsDocuments();
-    void offersTemplatesOfType();
-    void savesAndHandsOver();
 
-private:
-    bool openDatabase();
-    bool addTemplate(qlonglong id, const QString &type, const QString &html, const QString &script);
+    void walksParameters_data()
+    {
+        QTest::addColumn<QStringList>("fields"); // of the record, "name=value"
+        QTest::addColumn<QStringList>("calls");  // "names:values" for setData, or "last" and "clear"
+        QTest::addColumn<QString>("walk");       // what a script reads
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("order of names, cursor stops at the ends") << QStringList() << QStringList({"b,a:2,1"})
+            << "p.first(), p.getCurrentName(), p.next(), p.getCurrentName(), p.next(), p.getCurrentName(), p.prev(), p.prev(), p.getCurrentValue()"
+            << "true|a|true|b|false|b|true|false|1";
+        QTest::newRow("record fields, the later of one name wins") << QStringList({"id_reason=5", "c_user=x", "c_user=y"})
+            << QStringList() << "p.count(), p.getCurrentName(), p.getCurrentValue(), p.last(), p.getCurrentName()" << "2|c_user|y|true|id_reason";
+        QTest::newRow("uneven lists change nothing, even ones replace and add; names are case-sensitive") << QStringList({"a=1"})
+            << QStringList({"a,b:9", "a,c:2,3"}) << "p.count(), p.getParam('a'), p.getParam('b'), p.getParam('c'), p.getParam('A')"
+            << "2|2|undefined|3|undefined";
+        QTest::newRow("clear keeps the cursor; an empty set has no current name") << QStringList() << QStringList({"a,b,c:1,2,3", "last", "clear"})
+            << "p.count(), p.getCurrentName(), p.getCurrentValue(), p.first(), p.last(), p.getCurrentName()" << "0||undefined|false|false|";
+    }
 
-    std::unique_ptr<TestConnection> m_tc;
-    QString m_backend;
+    void walksParameters()
+    {
+        QFETCH(QStringList, fields);
+        QFETCH(QStringList, calls);
+        QFETCH(QString, walk);
+        QSqlRecord record;
+        for (const QString &field : fields) {
+            record.append(QSqlField(field.section('=', 0, 0), QVariant::String));
+            record.setValue(record.count() - 1, field.section('=', 1));
+        }
+        QScriptParams params(nullptr, &record);
+        for (const QString &call : calls) {
+            const QStringList values = call.section(':', 1).split(',');
+            if (call == "last" || call == "clear")
+                call == "last" ? void(params.last()) : params.clear();
+            else
+                params.setData(call.section(':', 0, 0).split(','), QList<QVariant>(values.begin(), values.end()));
+        }
+        QScriptEngine engine;
+        engine.globalObject().setProperty("p", engine.newQObject(&params));
+        QTEST(engine.evaluate("[" + walk + "].map(String).join('|')").toString(), "expected");
+    }
+
+    // The adapter as a script calls it (overloads by argument count; a widget
+    // of the name but of another class is not taken), values asked in a
+    // dialog, and files read up to a zero byte.
+    void talksToUserAndForm()
+    {
+        QWidget form;
+        (new QComboBox(new QWidget(&form)))->setObjectName("cbKind");
+        auto *list = new QListWidget(&form);
+        list->setObjectName("lwItems");
+        QScriptGUIAdapter adapter;
+        adapter.setForm(&form);
+        QScriptEngine engine;
+        engine.globalObject().setProperty("gui", engine.newQObject(&adapter));
+        const QString reads = "[gui.getComboData('cbKind'), gui.getComboData('cbNone'), gui.getListText('lwItems'), gui.getListData('lwItems')].join('|')";
+        QCOMPARE(engine.evaluate("gui.addToList('lwItems', 'A', 7); gui.addToList('lwItems', 'B');" + reads).toString(), "|||");
+        engine.evaluate("gui.addToCombo('cbKind', 'Один', 1); gui.addToCombo('cbKind', 'Два'); gui.addToCombo('cbNone', 'x', 3); gui.addToCombo('lwItems', 'x')");
+        list->setCurrentRow(0);
+        QCOMPARE(engine.evaluate(reads).toString() + QString::number(form.findChild<QComboBox *>()->count() + list->count()), "1||A|74");
+
+        QScriptParams params;
+        QTemporaryFile file;
+        QVERIFY(file.open() && file.write(QByteArray("до нуля\0после", 20)) == 20 && file.flush());
+        QCOMPARE(params.getFromFile(file.fileName()) + '|' + params.getFromFile(file.fileName() + "none"), "до нуля|");
+        QVariant typed, cancelled;
+        QVERIFY(workModalDialog([&] { typed = params.getFromUser("Ввод", "Число", QVariant::LongLong, 5); },
+                                [](QDialog *d) { d->findChild<QSpinBox *>()->setValue(12); d->accept(); }));
+        QVERIFY(workModalDialog([&] { cancelled = params.getFromUser("Ввод", "Дата", QVariant::Date, QDate(2026, 12, 6)); },
+                                [](QDialog *) {}));
+        QVERIFY(typed == QVariant(12LL) && !cancelled.isValid());
+    }
+
+    void buildsDocuments_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("text"); // the document's text; "null" when none is made
+        QTest::addColumn<QString>("box");  // titles and texts of the boxes, closed without Yes
+        QTest::newRow("globals and parameters")
+            << "document.setPlainText([VBool, VDateTime, VDouble, VString, VInt, VLongLong, params.getParam('id_reason'), params.c_user, params.count(),"
+           " params.askToUser('Вопрос', 'Ясно?')].join('|'))"
+            << "1|16|6|10|2|4|1|Тестов Т.|3|false" << "Вопрос|Ясно?";
+        QTest::newRow("rows of real tables")
+            << "table.setScripts('PROD_UNITS_SELECT'); table.open(); var rows = [];"
+               "for (var i = 0; i < table.rowCount(); ++i) if (table.getField('id', i) == params.id_reason) rows.push(table.getField('c_name', i));"
+               "auxtable.setScripts('PROD_WORKPLACE_SELECT'); auxtable.setSelectParam('id_unit', params.id_reason); auxtable.open();"
+               "for (var ok = auxtable.first(); ok; ok = auxtable.next()) rows.push(auxtable.getField('c_name'));"
+               "document.setHtml(params.c_html.replace('%ROWS%', rows.join(', ')));"
+            << "Механообрабатывающий цех №1, Кладовая цеха №1, Склад металлопроката" << "";
+        QTest::newRow("empty script makes nothing") << "" << "null" << "";
+        QTest::newRow("syntax error runs nothing") << "document.setPlainText('partial'); var = ;" << ""
+                                                   << "Script error|SyntaxError: Parse error";
+        QTest::newRow("error keeps what was written") << "document.setPlainText('partial'); missing();" << "partial"
+                                                      << "Script error|ReferenceError: Can't find variable: missing";
+        QTest::newRow("endless loop is stopped in time") << "document.setPlainText('partial'); while (true) {}" << "partial"
+            << "Script error|Error: The script ran longer than 0.5 seconds and was stopped.";
+    }
+
+    void buildsDocuments()
+    {
+        QFETCH(QString, script);
+        QVERIFY2(openDatabase(), qPrintable(m_tc->error()));
+        QVERIFY(addTemplate("TEST", "<p>%ROWS%</p>", script));
+        QDocCreator creator("TEST");
+        creator.setScriptTimeLimit(500);
+        BoxAnswerer answerer;
+        const QDeadlineTimer deadline(3000);
+        QTextDocument *document = creator.createDocument(m_lastId, 1);
+        QVERIFY(!deadline.hasExpired());
+        QTEST(document ? document->toPlainText() : QString("null"), "text");
+        QTEST((answerer.titles() + answerer.texts()).join('|'), "box");
+    }
+
+    // A type with several templates offers them; choosing one builds it for the
+    // same source. The script runs once a choice: a second run would ask twice.
+    void offersTemplatesOfType()
+    {
+        QVERIFY2(openDatabase(), qPrintable(m_tc->error()));
+        const QString script = "params.askToUser('Вопрос', params.c_html); document.setPlainText(params.c_html + ':' + params.id_reason)";
+        for (const char *html : {"A", "B", "C"})
+            QVERIFY(addTemplate("TRIO", html, script));
+        BoxAnswerer answerer(QMessageBox::Yes);
+        QDocCreator trio("TRIO"), one("PROD_UNIT_CARD");
+        trio.makeDocument(7, true);
+        QStringList titles;
+        for (int row = 0; row < trio.lvTemplates->model()->rowCount(); ++row)
+            titles << trio.lvTemplates->model()->index(row, trio.lvTemplates->modelColumn()).data().toString();
+        QCOMPARE(titles, QStringList({"Шаблон A", "Шаблон B", "Шаблон C"}));
+        QVERIFY(!trio.lvTemplates->isHidden() && trio.lvTemplates->currentIndex().row() == 0 && trio.acSaveToBase->isEnabled());
+        QCOMPARE(trio.tbDocument->toPlainText() + answerer.texts().join(','), "A:7A");
+        trio.lvTemplates->setCurrentIndex(trio.lvTemplates->model()->index(1, 2));
+        QCOMPARE(trio.tbDocument->toPlainText() + answerer.texts().join(','), "B:7A,B");
+        // The demo template of its type holds the user's name.
+        one.makeDocument(1, true);
+        QVERIFY(one.lvTemplates->isHidden() && one.tbDocument->toPlainText() == "Карточка подразделения\nПодготовил Тестов Т.");
+    }
+
+    // Files get their suffix when they have none; a file that cannot be written
+    // is told to the user instead of passing for saved.
+    void savesAndHandsOver()
+    {
+        QVERIFY2(openDatabase(), qPrintable(m_tc->error()));
+        QDocCreator creator("NONE");
+        QTemporaryDir dir;
+        QString answer;
+        QDocCreator::setSaveFileAsker([&](QWidget *, const QString &, const QString &) { return answer; });
+        BoxAnswerer answerer;
+        creator.setDocument("<h1>Заголовок</h1>");
+        for (const QString &name : QStringList{"doc", "doc.htm", "", "no/such/dir"}) {
+            answer = name.isEmpty() ? name : dir.filePath(name);
+            creator.onSaveHTML();
+            creator.onSavePDF();
+        }
+        QDocCreator::setSaveFileAsker(nullptr);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"doc.htm", "doc.html", "doc.pdf"}));
+        QFile html(dir.filePath("doc.html")), pdf(dir.filePath("doc.pdf"));
+        QVERIFY(html.open(QIODevice::ReadOnly) && QString::fromUtf8(html.readAll()).contains("Заголовок"));
+        QVERIFY(pdf.open(QIODevice::ReadOnly) && pdf.peek(4) == "%PDF" && pdf.readAll().count("/Type /Page\n") >= 1);
+        QCOMPARE(answerer.titles(), QStringList({"Save failed", "Save failed"}));
+
+        QSignalSpy handed(&creator, &QDocCreator::saveToBase);
+        creator.onSaveToBase();
+        QVERIFY(handed.size() == 1 && handed.at(0).at(0).toString().contains("Заголовок"));
+        creator.setDocumentSaved(true);
+        const bool savedHides = !creator.acSaveToBase->isVisible();
+        creator.setDocumentSaved(false);
+        creator.makeDocument(1, false); // no template of the type: the document stays
+        QVERIFY(savedHides && !creator.acSaveToBase->isVisible() && !creator.acSaveToBase->isEnabled()
+                && creator.tbDocument->toPlainText() == "Заголовок");
+    }
 };
-
-// One step of a walk over the parameters, as text.
-static QString step(QScriptParams &params, const QString &op)
-{
-    if (op == "clear")
-        params.clear();
-    if (op == "clear")
-        return "-";
-    if (op == "count")
-        return QString::number(params.count());
-    if (op == "name")
-        return params.getCurrentName();
-    const QVariant value = op.startsWith("get:") ? params.getParam(op.mid(4)) : params.getCurrentValue();
-    if (op == "value" || op.startsWith("get:"))
-        return value.isValid() ? value.toString() : "?";
-    const bool moved = op == "first" ? params.first() : op == "last" ? params.last() : op == "next" ? params.next() : params.prev();
-    return moved ? "T" : "F";
-}
-
-void tst_Documents::walksParameters_data()
-{
-    QTest::addColumn<QStringList>("fields"); // of the record, "name=value"
-    QTest::addColumn<QStringList>("calls");  // of setData, "names:values"
-    QTest::addColumn<QString>("ops");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("record without fields") << QStringList() << QStringList() << "count first name value last name"
-                                           << "0|F||?|F|";
-    QTest::newRow("order of names, cursor stops at the ends")
-        << QStringList() << QStringList({"b,a:2,1"}) << "first name next name next name prev prev name value" << "T|a|T|b|F|b|T|F|a|1";
-    QTest::newRow("record fields, the later of one name wins")
-        << QStringList({"id_reason=5", "c_user=x", "c_user=y"}) << QStringList() << "count first name value next name value"
-        << "2|T|c_user|y|T|id_reason|5";
-    QTest::newRow("uneven lists change nothing, even ones replace and add")
-        << QStringList({"a=1"}) << QStringList({"a,b:9", "a,c:2,3"}) << "count get:a get:b get:c" << "2|2|?|3";
-    QTest::newRow("clear keeps the cursor") << QStringList() << QStringList({"a,b,c:1,2,3"}) << "last clear count name value first"
-                                            << "T|-|0||?|F";
-    QTest::newRow("names are case-sensitive") << QStringList({"id_reason=5"}) << QStringList() << "get:id_reason get:ID_REASON"
-                                              << "5|?";
-}
-
-void tst_Documents::walksParameters()
-{
-    QFETCH(QStringList, fields);
-    QFETCH(QStringList, calls);
-    QFETCH(QString, ops);
-    QSqlRecord record;
-    for (const QString &field : fields) {
-        record.append(QSqlField(field.section('=', 0, 0), QVariant::String));
-        record.setValue(record.count() - 1, field.section('=', 1));
-    }
-    QScriptParams params(nullptr, &record);
-    for (const QString &call : calls) {
-        QList<QVariant> values;
-        for (const QString &value : call.section(':', 1).split(','))
-            values << value;
-        params.setData(call.section(':', 0, 0).split(','), values);
-    }
-    QStringList results;
-    for (const QString &op : ops.split(' '))
-        results << step(params, op);
-    QTEST(results.join('|'), "expected");
-}
-
-// The adapter as a script calls it (overloads by argument count), questions
-// answered by a box or a dialog, and files read up to a zero byte.
-void tst_Documents::talksToUserAndForm()
-{
-    QWidget form;
-    auto *inner = new QWidget(&form);
-    auto *combo = new QComboBox(inner);
-    combo->setObjectName("cbKind");
-    auto *list = new QListWidget(inner);
-    list->setObjectName("lwItems");
-    QScriptGUIAdapter adapter;
-    QScriptEngine engine;
-    engine.globalObject().setProperty("gui", engine.newQObject(&adapter));
-    engine.evaluate("gui.addToCombo('cbKind', 'без формы')");
-    adapter.setForm(&form);
-    const QString reads = "[gui.getComboData('cbKind'), gui.getComboData('cbNone'), gui.getListText('lwItems'), gui.getListData('lwItems')].join('|')";
-    QCOMPARE(engine.evaluate("gui.addToList('lwItems', 'A', 7); gui.addToList('lwItems', 'B');" + reads).toString(), "|||");
-    engine.evaluate("gui.addToCombo('cbKind', 'Один', 1); gui.addToCombo('cbKind', 'Два'); gui.addToCombo('cbNone', 'x', 3); gui.addToCombo('lwItems', 'x')");
-    list->setCurrentRow(0);
-    QCOMPARE(engine.evaluate(reads).toString(), "1||A|7");
-    QCOMPARE(combo->count() + list->count(), 4);
-
-    QScriptParams params;
-    QStringList answers;
-    for (QMessageBox::StandardButton button : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}) {
-        BoxAnswerer answerer(button);
-        const bool yes = params.askToUser("Вопрос", "Удалить?");
-        answers << QString::number(yes) + answerer.titles().join(',');
-    }
-    QCOMPARE(answers, QStringList({"1Вопрос", "0Вопрос", "0Вопрос"}));
-    QTemporaryDir dir;
-    QFile file(dir.filePath("zero.txt"));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray("до нуля\0после", 20)) == 20);
-    file.close();
-    QCOMPARE(params.getFromFile(file.fileName()) + '|' + params.getFromFile(dir.filePath("none.txt")), "до нуля|");
-
-    QStringList got;
-    const auto ask = [&](int type, const QVariant &initial, const std::function<void(QDialog *)> &hands) {
-        QVariant value;
-        QVERIFY(workModalDialog([&] { value = params.getFromUser("Ввод", "Значение", type, initial); }, hands));
-        got << (value.isValid() ? QString(value.typeName()) + ':' + value.toString() : "cancelled");
-    };
-    ask(QVariant::String, "было", [](QDialog *d) { d->findChild<QLineEdit *>()->setText("стало"); d->accept(); });
-    ask(QVariant::LongLong, 5, [](QDialog *d) { d->findChild<QSpinBox *>()->setValue(12); d->accept(); });
-    ask(QVariant::Date, QDate(2026, 12, 6), [](QDialog *d) { d->reject(); });
-    QVERIFY(workModalDialog([&] { got << params.getFromFile(); }, [](QDialog *d) { d->reject(); }));
-    QCOMPARE(got, QStringList({"QString:стало", "qlonglong:12", "cancelled", ""}));
-}
-
-bool tst_Documents::openDatabase()
-{
-    QFETCH_GLOBAL(QString, backend);
-    if (m_tc && m_backend == backend)
-        return true;
-    m_tc.reset(new TestConnection);
-    m_backend = backend;
-    if (!m_tc->open(backend, true))
-        return false;
-    setHostConnection(&m_tc->connection());
-    setHostLoggedIn("Тестов Т.", "test", QString());
-    return true;
-}
-
-bool tst_Documents::addTemplate(qlonglong id, const QString &type, const QString &html, const QString &script)
-{
-    QSqlQuery query(m_tc->connection().db);
-    const QVariantList values{id, type, "Шаблон " + html, html, script};
-    if (!query.prepare("DELETE FROM sys.t_doc_template WHERE id = ?") || (query.addBindValue(id), !query.exec()))
-        return false;
-    if (!query.prepare("INSERT INTO sys.t_doc_template (id, c_type, c_title, c_html, c_script) VALUES (?, ?, ?, ?, ?)"))
-        return false;
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    return query.exec();
-}
-
-void tst_Documents::buildsDocuments_data()
-{
-    QTest::addColumn<QString>("script"); // empty: the demo template
-    QTest::addColumn<QString>("text");   // the document's text; "null" when none is made
-    QTest::addColumn<QString>("box");    // part of the error box's text
-    QTest::newRow("demo template names the user") << QString() << "Карточка подразделения\nПодготовил Тестов Т." << QString();
-    QTest::newRow("globals and parameters")
-        << "document.setPlainText([VBool, VDateTime, VDouble, VString, VInt, VLongLong, params.getParam('id_reason'), params.c_user, params.count()].join('|'))"
-        << "1|16|6|10|2|4|1|Тестов Т.|3" << QString();
-    QTest::newRow("rows of real tables")
-        << "table.setScripts('PROD_UNITS_SELECT'); table.open(); var rows = [];"
-           "for (var i = 0; i < table.rowCount(); ++i) if (table.getField('id', i) == params.id_reason) rows.push(table.getField('c_name', i));"
-           "auxtable.setScripts('PROD_WORKPLACE_SELECT'); auxtable.setSelectParam('id_unit', params.id_reason); auxtable.open();"
-           "for (var ok = auxtable.first(); ok; ok = auxtable.next()) rows.push(auxtable.getField('c_name'));"
-           "document.setHtml(params.c_html.replace('%USER%', rows.join(', ')));"
-        << "Механообрабатывающий цех №1, Кладовая цеха №1, Склад металлопроката" << QString();
-    QTest::newRow("empty script makes nothing") << "" << "null" << QString();
-    QTest::newRow("syntax error runs nothing") << "document.setPlainText('partial'); var = ;" << "" << "SyntaxError";
-    QTest::newRow("error keeps what was written") << "document.setPlainText('partial'); missing();" << "partial" << "ReferenceError";
-    QTest::newRow("endless loop is stopped") << "document.setPlainText('partial'); while (true) {}" << "partial"
-                                             << "Error: The script ran longer than 0.5 seconds and was stopped.";
-}
-
-void tst_Documents::buildsDocuments()
-{
-    QFETCH(QString, script);
-    QFETCH(QString, text);
-    QFETCH(QString, box);
-    QVERIFY2(openDatabase(), qPrintable(m_tc->error()));
-    const qlonglong id = script.isNull() ? 1 : 100;
-    QVERIFY(script.isNull() || addTemplate(id, "TEST", "<p>%USER%</p>", script));
-    QDocCreator creator("TEST");
-    creator.setScriptTimeLimit(500);
-    BoxAnswerer answerer;
-    QElapsedTimer clock;
-    clock.start();
-    QTextDocument *document = creator.createDocument(id, 1);
-    QVERIFY(clock.elapsed() < 3000);
-    QCOMPARE(document ? document->toPlainText() : QString("null"), text);
-    QCOMPARE(answerer.titles(), box.isEmpty() ? QStringList() : QStringList({"Script error"}));
-    QVERIFY2(answerer.texts().value(0).contains(box), qPrintable(answerer.texts().value(0)));
-}
-
-// A type with several templates offers them; choosing one builds it for the
-// same source. The script runs once a choice: a second run would ask twice.
-void tst_Documents::offersTemplatesOfType()
-{
-    QVERIFY2(openDatabase(), qPrintable(m_tc->error()));
-    const QString script = "params.askToUser('Вопрос', params.c_html); document.setPlainText(params.c_html + ':' + params.id_reason)";
-    for (int i = 0; i < 3; ++i)
-        QVERIFY(addTemplate(201 + i, "TRIO", QString("ABC").at(i), script));
-    BoxAnswerer answerer(QMessageBox::Yes);
-    QDocCreator trio("TRIO"), one("PROD_UNIT_CARD"), none("NONE");
-    trio.makeDocument(7, true);
-    QStringList titles;
-    for (int row = 0; row < trio.lvTemplates->model()->rowCount(); ++row)
-        titles << trio.lvTemplates->model()->index(row, 2).data().toString();
-    QCOMPARE(titles, QStringList({"Шаблон A", "Шаблон B", "Шаблон C"}));
-    QVERIFY(!trio.lvTemplates->isHidden() && trio.lvTemplates->currentIndex().row() == 0);
-    QCOMPARE(trio.tbDocument->toPlainText() + answerer.texts().join(','), "A:7A");
-    trio.lvTemplates->setCurrentIndex(trio.lvTemplates->model()->index(1, 2));
-    QCOMPARE(trio.tbDocument->toPlainText() + answerer.texts().join(','), "B:7A,B");
-    QVERIFY(trio.acSaveToBase->isVisible() && trio.acSaveToBase->isEnabled());
-
-    one.makeDocument(1, true);
-    QVERIFY(one.lvTemplates->isHidden() && one.lbTemplates->isHidden() && one.tbDocument->toPlainText().endsWith("Тестов Т."));
-    none.setDocument("<p>было</p>");
-    none.makeDocument(1, true);
-    QVERIFY(!none.acSaveToBase->isEnabled() && none.tbDocument->toPlainText() == "было");
-}
-
-// Files get their suffix when they have none; a file that cannot be written
-// is told to the user instead of passing for saved.
-void tst_Documents::savesAndHandsOver()
-{
-    QDocCreator creator("NONE");
-    QTemporaryDir dir;
-    QStringList asked;
-    QString answer;
-    QDocCreator::setSaveFileAsker([&](QWidget *, const QString &caption, const QString &filter) {
-        asked << caption + ' ' + filter;
-        return answer.isEmpty() ? answer : dir.filePath(answer);
-    });
-    BoxAnswerer answerer;
-    creator.onSaveHTML(); // an empty document is not saved
-    creator.setDocument("<h1>Заголовок</h1>");
-    for (const char *name : {"doc", "doc.htm", "", "no/such/dir"}) {
-        answer = name;
-        creator.onSaveHTML();
-        creator.onSavePDF();
-    }
-    QDocCreator::setSaveFileAsker(nullptr);
-    QCOMPARE(asked.size(), 8);
-    QCOMPARE(asked.mid(0, 2), QStringList({"Save to HTML HTML documents (*.html)", "Save to PDF PDF documents (*.pdf)"}));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"doc.htm", "doc.html", "doc.pdf"}));
-    QFile html(dir.filePath("doc.html")), pdf(dir.filePath("doc.pdf"));
-    QVERIFY(html.open(QIODevice::ReadOnly) && QString::fromUtf8(html.readAll()).contains("Заголовок"));
-    QVERIFY(pdf.open(QIODevice::ReadOnly));
-    const QByteArray bytes = pdf.readAll();
-    QVERIFY(bytes.startsWith("%PDF") && bytes.count("/Type /Page\n") >= 1);
-    QCOMPARE(answerer.titles(), QStringList({"Save failed", "Save failed"}));
-
-    QSignalSpy handed(&creator, &QDocCreator::saveToBase);
-    creator.onSaveToBase();
-    QVERIFY(handed.size() == 1 && handed.at(0).at(0).toString().contains("Заголовок"));
-    QStringList shown;
-    creator.setDocumentSaved(false);
-    shown << QString::number(creator.acSaveToBase->isVisible());
-    creator.setDocumentSaved(true);
-    shown << QString::number(creator.acSaveToBase->isVisible());
-    creator.setDocumentSaved(false);
-    creator.makeDocument(1, false);
-    shown << QString::number(creator.acSaveToBase->isVisible());
-    QCOMPARE(shown.join(""), "100");
-}
 
 QTEST_MAIN(tst_Documents)
 #include "tst_documents.moc"
