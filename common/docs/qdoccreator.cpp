@@ -18,6 +18,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPointer>
 #include <QPrinterInfo>
 #include <QScriptEngine>
 #include <QSqlQuery>
@@ -35,13 +36,15 @@ QDocCreator::SaveFileAsker &saveFileAsker()
 
 // Stops a script that runs longer than the limit. The engine serves events
 // while it runs, so the watch's timer gets its turn. Time spent in a dialog
-// the script opened is the user's, not the script's, and does not count.
+// the script opened is the user's, not the script's, and does not count; the
+// dialog of a caller that was up before the script started is not such a one.
 class ScriptWatch
 {
 public:
     ScriptWatch(QScriptEngine *engine, QWidget *window, int limitMs)
         : m_engine(engine)
         , m_window(window)
+        , m_outer(QApplication::activeModalWidget())
         , m_limit(limitMs)
     {
         // Made before the script starts: the engine is busy once it must be used.
@@ -59,7 +62,7 @@ private:
     {
         const qint64 step = m_clock.restart();
         const QWidget *modal = QApplication::activeModalWidget();
-        if (modal && modal != m_window)
+        if (modal && modal != m_window && modal != m_outer)
             return;
         m_spent += step;
         if (m_spent <= m_limit)
@@ -70,6 +73,7 @@ private:
 
     QScriptEngine *m_engine;
     QWidget *m_window;
+    QPointer<QWidget> m_outer;
     qint64 m_limit;
     qint64 m_spent = 0;
     QScriptValue m_error;
