@@ -8,6 +8,7 @@
 #include "modulelibrary.h"
 #include "qsqlconnection.h"
 #include "screenshot.h"
+#include "unitdocuments.h"
 #include "showcase.h"
 
 #include <QApplication>
@@ -154,7 +155,9 @@ bool HostApplication::showModule()
         fail(tr("The module %1 did not create its window contents.").arg(m_options.moduleFile()));
         return false;
     }
-    m_window->setContent(content, m_module->toolBarActions(content), m_module->icon());
+    // Owned by the window, which it adds its action to.
+    auto *documents = new UnitDocuments(content, m_window.get());
+    m_window->setContent(content, m_module->toolBarActions(content) << documents->action(), m_module->icon());
     m_window->setSession(hostLoggedInName(), m_options.databaseDisplay());
     m_layouts.reset(new LayoutKeeper(m_window.get(), content));
     m_layouts->restoreGeometry();

@@ -296,6 +296,35 @@
     </message>
 </context>
 <context>
+    <name>UnitDocuments</name>
+    <message>
+        <source>Choose a unit in the list first.</source>
+        <translation>Сначала выберите подразделение в списке.</translation>
+    </message>
+    <message>
+        <source>The database driver has no script to store documents.</source>
+        <translation>В драйвере базы данных нет сценария для сохранения документов.</translation>
+    </message>
+    <message>
+        <source>Document not saved</source>
+        <translation>Документ не сохранён</translation>
+    </message>
+    <message>
+        <source>The document was not saved:
+%1</source>
+        <translation>Документ не сохранён:
+%1</translation>
+    </message>
+    <message>
+        <source>Unit card</source>
+        <translation>Карточка подразделения</translation>
+    </message>
+    <message>
+        <source>Documents of the current unit, made from the templates in the database</source>
+        <translation>Документы текущего подразделения по шаблонам из базы данных</translation>
+    </message>
+</context>
+<context>
     <name>main</name>
     <message>
         <source>Try --help for the options.</source>

@@ -143,6 +143,86 @@
     </message>
 </context>
 <context>
+    <name>QDocCreator</name>
+    <message>
+        <source>The script ran longer than %1 seconds and was stopped.</source>
+        <translation>The script ran longer than %1 seconds and was stopped.</translation>
+    </message>
+    <message>
+        <source>Script error</source>
+        <translation>Script error</translation>
+    </message>
+    <message>
+        <source>Save failed</source>
+        <translation>Save failed</translation>
+    </message>
+    <message>
+        <source>The document was not saved to %1:
+%2</source>
+        <translation>The document was not saved to %1:
+%2</translation>
+    </message>
+    <message>
+        <source>Save to HTML</source>
+        <translation>Save to HTML</translation>
+    </message>
+    <message>
+        <source>HTML documents (*.html)</source>
+        <translation>HTML documents (*.html)</translation>
+    </message>
+    <message>
+        <source>Save to PDF</source>
+        <translation>Save to PDF</translation>
+    </message>
+    <message>
+        <source>PDF documents (*.pdf)</source>
+        <translation>PDF documents (*.pdf)</translation>
+    </message>
+    <message>
+        <source>the PDF could not be written</source>
+        <translation>the PDF could not be written</translation>
+    </message>
+    <message>
+        <source>Print document</source>
+        <translation>Print document</translation>
+    </message>
+</context>
+<context>
+    <name>QDocCreatorClass</name>
+    <message>
+        <source>MainWindow</source>
+        <translation>Document</translation>
+    </message>
+    <message>
+        <source>Templates:</source>
+        <translation>Templates:</translation>
+    </message>
+    <message>
+        <source>toolBar</source>
+        <translation>toolBar</translation>
+    </message>
+    <message>
+        <source>Save to HTML</source>
+        <translation>Save to HTML</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>Save to PDF</source>
+        <translation>Save to PDF</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>Save to DB</source>
+        <translation>Save to DB</translation>
+    </message>
+</context>
+<context>
     <name>QRecentListDialog</name>
     <message>
         <source>Recent list</source>
@@ -151,6 +231,13 @@
     <message>
         <source>Quick search:</source>
         <translation>Quick search:</translation>
+    </message>
+</context>
+<context>
+    <name>QScriptParams</name>
+    <message>
+        <source>Open file</source>
+        <translation>Open file</translation>
     </message>
 </context>
 <context>

@@ -79,7 +79,7 @@ if (row < 0) {
     if (division) {
         auxtable.close();
         auxtable.dropColumns();
-        auxtable.setNativeScripts("SELECT c_name FROM sys.t_division WHERE id = :id");
+        auxtable.setScripts("SELECT c_name FROM sys.t_division WHERE id = :id", "", "", "", true);
         auxtable.setSelectParam("id", division);
         auxtable.open();
         if (auxtable.rowCount() > 0)
