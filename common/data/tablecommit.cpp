@@ -6,7 +6,9 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
+#include <QStandardItemModel>
 
 TableCommit::TableCommit(QDataTable &table, bool backGround) : m_table(table), m_backGround(backGround)
 {
@@ -31,6 +33,24 @@ QString TableCommit::keyText(const QSqlRecord &record) const
     const QString &keyField = m_table.m_keyField;
     const QString key = keyField.isEmpty() && record.count() > 0 ? record.fieldName(0) : keyField;
     return QStringLiteral("%1 = %2").arg(key, record.value(key).toString());
+}
+
+// A script matches a row as it was read (as loaded or last saved) through
+// these names, so that a row someone else changed meanwhile is not written
+// over. A field of the row that has such a name itself keeps it: the
+// record's own fields come first.
+QSqlRecord TableCommit::boundRecord(const QString &script, int row, const QSqlRecord &record) const
+{
+    if (!script.contains(QLatin1String(":old_")))
+        return record;
+    QSqlRecord bound = record;
+    for (int column = 0; column < m_table.m_columns.size(); ++column) {
+        const QStandardItem *item = m_table.m_model->item(row, column);
+        QSqlField field(QStringLiteral("old_") + m_table.m_columns.at(column).fieldName);
+        field.setValue(item ? item->data(OriginalValueRole) : QVariant());
+        bound.append(field);
+    }
+    return bound;
 }
 
 // Each row gets its own query; done() takes the row on after a statement
@@ -58,7 +78,7 @@ bool TableCommit::runPass(PendingList &list, const QString &script, const char *
         }
         const QSqlRecord record = m_table.getRecord(row, false);
         QSqlQuery query(*m_table.database());
-        m_table.m_connection->execScript(script, &query, record, false);
+        m_table.m_connection->execScript(script, &query, boundRecord(script, row, record), false);
         // A statement that never ran (a closed database) leaves no error
         // text behind: only an active query has run.
         if (!query.isActive() || query.lastError().type() != QSqlError::NoError || !done(id, row, record, query))
@@ -97,6 +117,18 @@ bool TableCommit::takeServerRow(int row, QSqlQuery &query, const char *pass)
     return true;
 }
 
+void TableCommit::markSaved(int row)
+{
+    {
+        const QDataTable::OwnWrite own(&m_table);
+        for (int column = 0; column < m_table.m_model->columnCount(); ++column) {
+            if (QStandardItem *item = m_table.m_model->item(row, column))
+                QDataTable::setItemValue(item, item->data(CurrentValueRole), OriginalValueRole);
+        }
+    }
+    m_table.setRowState(row, RowUnchanged);
+}
+
 bool TableCommit::insertPass()
 {
     const QString keyField = m_table.m_keyField;
@@ -126,7 +158,7 @@ bool TableCommit::updatePass()
         query.first();
         if (query.isSelect())
             return takeServerRow(row, query, "update");
-        m_table.setRowState(row, RowUnchanged);
+        markSaved(row);
         return true;
     });
 }

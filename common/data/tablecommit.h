@@ -28,9 +28,15 @@ private:
     bool insertPass();
     bool updatePass();
     bool takeServerRow(int row, QSqlQuery &query, const char *pass);
+    // The row's values were written as they are: they become its original
+    // values, which the next commit of the row must find in the database.
+    void markSaved(int row);
     // Keeps the reason of the failure; always false.
     bool fail(QSqlQuery &query);
     QString keyText(const QSqlRecord &record) const;
+    // The record a script binds: the row's values and, when the script asks
+    // for them, each column's original value under "old_" and its name.
+    QSqlRecord boundRecord(const QString &script, int row, const QSqlRecord &record) const;
 
     QDataTable &m_table;
     const bool m_backGround;

@@ -375,6 +375,23 @@ void tst_QDataTable::stopsAtFailingDelete()
     QCOMPARE(pending(&table), QStringLiteral("4|1|0,3"));
     QCOMPARE(c.execScript(QStringLiteral("SELECT count(*) FROM sys.t_division")).toInt(), 4);
     QCOMPARE(c.execScript(QStringLiteral("SELECT count(*) FROM sys.t_division WHERE id = 10 OR c_name LIKE 'Правка%'")).toInt(), 0);
+
+    // An update that matches the row as it was read (as loaded, then as last
+    // saved) writes; one that finds the row changed by someone else does not.
+    QDataTable matched(QStringLiteral("t_division"), &c);
+    matched.setScripts(select, QStringLiteral("UPDATE sys.t_division SET c_name = :c_name WHERE id = :id AND c_name = :old_c_name"),
+                       QString(), QString(), true);
+    matched.open();
+    const auto saved = [&](const char *name) {
+        matched.setRow(1, [&] { QSqlRecord r = matched.getRecord(1); r.setValue("c_name", QString::fromUtf8(name)); return r; }(), false);
+        matched.setRowState(1, RowModified);
+        return matched.commit() ? c.execScript(QStringLiteral("SELECT c_name FROM sys.t_division WHERE id = 2")).toString() : "failed";
+    };
+    const QString first = saved("Первая"), second = saved("Вторая");
+    QVERIFY(c.batchExec(QStringLiteral("UPDATE sys.t_division SET c_name = 'Чужая' WHERE id = 2")));
+    saved("Третья");
+    QCOMPARE(QStringList({first, second, c.execScript(QStringLiteral("SELECT c_name FROM sys.t_division WHERE id = 2")).toString()}),
+             QStringList({"Первая", "Вторая", "Чужая"}));
 }
 
 // Without declared columns the first result names them. Rows for more
