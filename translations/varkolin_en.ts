@@ -143,6 +143,13 @@
     </message>
 </context>
 <context>
+    <name>QDataTable</name>
+    <message>
+        <source>Запись &quot;%1&quot; изменена или удалена другим пользователем. Обновите данные и повторите.</source>
+        <translation>The record &quot;%1&quot; was changed or deleted by another user. Refresh the data and try again.</translation>
+    </message>
+</context>
+<context>
     <name>QDocCreator</name>
     <message>
         <source>The script ran longer than %1 seconds and was stopped.</source>

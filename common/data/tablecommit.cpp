@@ -35,6 +35,28 @@ QString TableCommit::keyText(const QSqlRecord &record) const
     return QStringLiteral("%1 = %2").arg(key, record.value(key).toString());
 }
 
+namespace {
+
+// A script that reads the row's original values matches the row as it was
+// read; when it finds the row otherwise, the row is in conflict.
+bool isOptimistic(const QString &script)
+{
+    return script.contains(QLatin1String(":old_"));
+}
+
+} // namespace
+
+bool TableCommit::conflict(int row)
+{
+    const QSqlRecord record = m_table.getRecord(row, false);
+    const QString name = record.contains(QStringLiteral("c_name")) ? record.value(QStringLiteral("c_name")).toString()
+                                                                 : keyText(record);
+    m_table.m_lastError = QDataTable::tr("Запись \"%1\" изменена или удалена другим пользователем. "
+                                         "Обновите данные и повторите.").arg(name);
+    qWarning().noquote() << m_table.objectName() << m_table.m_lastError;
+    return false;
+}
+
 // A script matches a row as it was read (as loaded or last saved) through
 // these names, so that a row someone else changed meanwhile is not written
 // over. A field of the row that has such a name itself keeps it: the
@@ -76,14 +98,8 @@ bool TableCommit::runPass(PendingList &list, const QString &script, const char *
             m_table.m_lastError = QStringLiteral("Connection not defined");
             return false;
         }
-        const QSqlRecord record = m_table.getRecord(row, false);
-        QSqlQuery query(*m_table.database());
-        m_table.m_connection->execScript(script, &query, boundRecord(script, row, record), false);
-        // A statement that never ran (a closed database) leaves no error
-        // text behind: only an active query has run.
-        if (!query.isActive() || query.lastError().type() != QSqlError::NoError || !done(id, row, record, query))
-            return fail(query);
-        query.finish();
+        if (!runRow(script, pass, id, row, done))
+            return false;
         if (m_backGround)
             QCoreApplication::processEvents();
     }
@@ -91,11 +107,40 @@ bool TableCommit::runPass(PendingList &list, const QString &script, const char *
     return true;
 }
 
+bool TableCommit::runRow(const QString &script, const char *pass, qlonglong id, int row, const RowDone &done)
+{
+    QSqlConnection *connection = m_table.m_connection;
+    m_rowTransaction = qstrcmp(pass, "delete") == 0 && isOptimistic(script) && !connection->inTransaction();
+    if (m_rowTransaction && !connection->beginTransaction(&m_table.m_lastError))
+        return false;
+    const QSqlRecord record = m_table.getRecord(row, false);
+    QSqlQuery query(*m_table.database());
+    connection->execScript(script, &query, boundRecord(script, row, record), false);
+    // A statement that never ran (a closed database) leaves no error
+    // text behind: only an active query has run.
+    if (query.isActive() && query.lastError().type() == QSqlError::NoError && done(id, row, record, query)) {
+        query.finish();
+        return true;
+    }
+    // The reason is read, and the statement finished, before the undo.
+    fail(query);
+    if (m_rowTransaction)
+        connection->rollbackTransaction();
+    return false;
+}
+
 bool TableCommit::deletePass()
 {
+    const bool optimistic = isOptimistic(m_table.m_deleteText);
     return runPass(m_table.m_pendingDelete, m_table.m_deleteText, "delete",
-                   [this](qlonglong, int row, const QSqlRecord &, QSqlQuery &query) {
+                   [this, optimistic](qlonglong, int row, const QSqlRecord &, QSqlQuery &query) {
+        // The removed row says whether it was as read; a row already gone
+        // is no conflict: both users wanted it deleted.
+        if (optimistic && query.isSelect() && query.isValid() && !query.value(0).toBool())
+            return conflict(row);
         query.finish();
+        if (m_rowTransaction && !m_table.m_connection->commitTransaction(&m_table.m_lastError))
+            return false;
         m_table.removeRowAt(row);
         return true;
     });
@@ -153,9 +198,12 @@ bool TableCommit::insertPass()
 
 bool TableCommit::updatePass()
 {
+    const bool optimistic = isOptimistic(m_table.m_updateText);
     return runPass(m_table.m_pendingUpdate, m_table.m_updateText, "update",
-                   [this](qlonglong, int row, const QSqlRecord &, QSqlQuery &query) {
+                   [this, optimistic](qlonglong, int row, const QSqlRecord &, QSqlQuery &query) {
         query.first();
+        if (optimistic && (query.isSelect() ? !query.isValid() : query.numRowsAffected() == 0))
+            return conflict(row);
         if (query.isSelect())
             return takeServerRow(row, query, "update");
         markSaved(row);

@@ -24,6 +24,9 @@ private:
     // Takes a row on after its statement ran; false fails the commit.
     using RowDone = std::function<bool(qlonglong id, int row, const QSqlRecord &record, QSqlQuery &query)>;
     bool runPass(PendingList &list, const QString &script, const char *pass, const RowDone &done);
+    // Runs the row's statement; an optimistic delete outside a transaction
+    // gets one of its own, so that a conflict can undo it.
+    bool runRow(const QString &script, const char *pass, qlonglong id, int row, const RowDone &done);
     bool deletePass();
     bool insertPass();
     bool updatePass();
@@ -34,10 +37,14 @@ private:
     // Keeps the reason of the failure; always false.
     bool fail(QSqlQuery &query);
     QString keyText(const QSqlRecord &record) const;
+    // Someone else changed or deleted the row since it was read; always false.
+    bool conflict(int row);
     // The record a script binds: the row's values and, when the script asks
     // for them, each column's original value under "old_" and its name.
     QSqlRecord boundRecord(const QString &script, int row, const QSqlRecord &record) const;
 
     QDataTable &m_table;
     const bool m_backGround;
+    // The row's statement runs in a transaction of its own, to be ended by done().
+    bool m_rowTransaction = false;
 };

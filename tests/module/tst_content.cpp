@@ -237,11 +237,17 @@ void tst_Content::createsEditsAndDeletesUnits()
     QCOMPARE(workDialog([this] { m_view->actEdit->trigger(); },
                         [](QDialog *dialog) { child<QPushButton>(dialog, "buttonAccept")->click(); }), QStringList());
     QCOMPARE(m_fixture->rows(units), before + QStringList{"Литейный цех № 2|" + company + "||5"});
-    // Delete asks first; Cancel keeps the unit.
-    for (const QMessageBox::StandardButton answer : {QMessageBox::Cancel, QMessageBox::Ok}) {
-        QCOMPARE(boxesOf([this] { m_view->actDel->trigger(); }, answer),
-                 QStringList{"Удаление|Вы действительно хотите удалить подразделение\n\"Литейный цех № 2\" ?"});
-        QCOMPARE(m_fixture->rows(units).size(), before.size() + (answer == QMessageBox::Cancel));
+    // Delete asks first; Cancel keeps the unit. The unit another user changed
+    // is not deleted over that change, only once the list is read again.
+    for (const int step : {0, 1, 2}) {
+        const QStringList boxes = boxesOf([this] { m_view->actDel->trigger(); }, step ? QMessageBox::Ok : QMessageBox::Cancel);
+        QCOMPARE(boxes.value(0), QStringLiteral("Удаление|Вы действительно хотите удалить подразделение\n\"Литейный цех № 2\" ?"));
+        QVERIFY2(boxes.size() == 1 + (step == 1) && (step != 1 || boxes[1].contains("изменена или удалена другим")), qPrintable(boxes.join('\n')));
+        QCOMPARE(m_fixture->rows(units).size(), before.size() + (step < 2));
+        if (step == 1) {
+            m_content->refresh();
+            setCurrent(m_view->tvContent, m_units->locate("c_name", QStringLiteral("Литейный цех № 2")), 1);
+        }
     }
 }
 
@@ -269,7 +275,7 @@ void tst_Content::showsWhatTheDatabaseHolds()
     QVERIFY(m_fixture->connection().batchExec("DELETE FROM t_prod_units WHERE id = " + QString::number(insideUnit)));
     const QStringList saved = workDialog([this] { m_view->actEdit->trigger(); },
                                          [](QDialog *dialog) { fill(dialog, QStringLiteral("Новое имя")); });
-    QVERIFY2(saved.size() == 1 && saved[0].startsWith("Ошибка сохранения|Изменения не сохранены:\n"),
+    QVERIFY2(saved.size() == 1 && saved[0].startsWith("Ошибка сохранения|Изменения не сохранены:\nЗапись \"Новое имя\" изменена"),
              qPrintable(saved.join('\n')));
     QCOMPARE(m_units->rowCount(), stored.size() - 1);
 

@@ -55,10 +55,11 @@ public:
     QString url() const { return m_url; }
     QString connectionName() const { return m_name; }
     QString error() const { return m_error; }
+    // Connects to the database at the URL as it is (answering the create prompt
+    // with OK): a second user of another connection's database.
+    bool connectTo(const QString &url);
 
 private:
-    // Connects to the database at the URL as it is (answering the create prompt with OK).
-    bool connectTo(const QString &url);
 
     // Declared before the connection, which goes first.
     QLibrary m_library;

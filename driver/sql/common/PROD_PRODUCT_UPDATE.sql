@@ -1,9 +1,11 @@
--- c_name is built exactly as in PROD_PRODUCT_SELECT so that a saved row reads
+-- Matched as read, as units are. c_name is built exactly as in PROD_PRODUCT_SELECT so that a saved row reads
 -- the same as a reloaded one.
 UPDATE t_prod_product
 SET id_unit = :id_unit ,
     id_version = :id_attribute
 WHERE id = :id
+  AND id_unit IS NOT DISTINCT FROM :old_id_unit
+  AND id_version IS NOT DISTINCT FROM :old_id_attribute
 RETURNING
     id,
     id_unit,
