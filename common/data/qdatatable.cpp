@@ -1,4 +1,5 @@
 #include "qdatatable.h"
+#include "datacell.h"
 #include "hostcontract.h"
 #include "qsqlconnection.h"
 #include "rowindex.h"
@@ -6,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QMetaMethod>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -24,8 +26,12 @@ const int registeredTypes = [] {
     return 0;
 }();
 
-int exactIndex(const QSqlRecord &record, const QString &name)
+// Rows usually come with the columns in their order: the expected place is
+// tried first.
+int exactIndex(const QSqlRecord &record, const QString &name, int expected = -1)
 {
+    if (expected >= 0 && expected < record.count() && record.fieldName(expected) == name)
+        return expected;
     for (int i = 0; i < record.count(); ++i) {
         if (record.fieldName(i) == name)
             return i;
@@ -293,17 +299,12 @@ bool QDataTable::loadFailed(QSqlQuery &query)
     return false;
 }
 
-// Every new cell starts as a copy of a cell that already shows the default
-// display, so that only what differs is written.
-const QStandardItem &QDataTable::cellPrototype()
+// Every new cell starts as a copy of one that answers the default display
+// without holding it.
+const DataCell &QDataTable::cellPrototype()
 {
-    static QStandardItem *prototype = [] {
-        auto *item = new QStandardItem;
-        item->setData(cellData().foreground, Qt::ForegroundRole);
-        item->setData(cellData().font, Qt::FontRole);
-        return item;
-    }();
-    return *prototype;
+    static const DataCell prototype;
+    return prototype;
 }
 
 // Appends a row written from the record as loaded values (current and
@@ -317,7 +318,9 @@ int QDataTable::appendFilledRow(QSqlRecord &record, int state)
     for (int i = 0; i < m_columns.size(); ++i)
         items.append(cellPrototype().clone());
     for (int i = 0; i < m_columns.size(); ++i) {
-        const int field = record.indexOf(m_columns.at(i).fieldName);
+        int field = exactIndex(record, m_columns.at(i).fieldName, i);
+        if (field < 0)
+            field = record.indexOf(m_columns.at(i).fieldName);
         if (field >= 0)
             writeCell(row, i, field, {items.at(i), items.first(), true}, record, true, state);
     }
@@ -328,20 +331,41 @@ int QDataTable::appendFilledRow(QSqlRecord &record, int state)
     return row;
 }
 
+// One record takes every row in turn, its fields found once by name.
 bool QDataTable::loadRows(QSqlQuery &query, bool backGround)
 {
-    while (query.isValid() && m_connection) {
-        QSqlRecord shaped = shapeRow(query.record(), LoadedRow);
-        if (!shaped.isEmpty()) {
-            appendFilledRow(shaped, RowUnchanged);
+    QVector<int> fields;
+    for (int i = 0; i < m_columns.size(); ++i)
+        fields.append(exactIndex(query.record(), m_columns.at(i).fieldName, i));
+    QSqlRecord shaped = m_connection ? m_connection->convert(QSqlRecord(), m_columns) : QSqlRecord();
+    const bool wasEmpty = m_model->rowCount() == 0;
+    while (query.isValid() && m_connection && !shaped.isEmpty()) {
+        shapeLoadedRow(query, fields, shaped);
+        appendFilledRow(shaped, RowUnchanged);
+        // Once the first row is in: the view needs its columns set up only once.
+        if (wasEmpty && m_model->rowCount() == 1)
             m_binding->prepare(m_binding->view());
-        }
         if (backGround)
             QCoreApplication::processEvents();
         if (!query.next())
             break;
     }
     return !query.lastError().isValid();
+}
+
+// The loaded row's values in the column types, through the driver; columns
+// the select left out keep their defaults.
+void QDataTable::shapeLoadedRow(const QSqlQuery &query, const QVector<int> &fields, QSqlRecord &shaped)
+{
+    for (int i = 0; i < fields.size(); ++i) {
+        if (fields.at(i) < 0) {
+            shaped.setValue(i, m_columns.at(i).defValue);
+            continue;
+        }
+        const QVariant value = query.value(fields.at(i));
+        const QVariant converted = m_connection->convert(value, QVariant::Type(m_columns.at(i).dataType));
+        shaped.setValue(i, converted.isNull() ? value : converted);
+    }
 }
 
 // Gives the row about to join the model its identity.
@@ -468,32 +492,45 @@ void QDataTable::writeCell(int row, int column, int field, const Cell &cell, QSq
     const QVariant previous = cell.fresh ? QVariant() : item->data(CurrentValueRole);
     const QString previousText = cell.fresh ? QString() : item->data(Qt::DisplayRole).toString();
     const bool hadPrevious = !cell.fresh && (item->data(Qt::DisplayRole).isValid() || previous.isValid());
+    storeValue(cell, value, bFill);
 
-    if (cell.fresh) {
+    static const QMetaMethod dispInfo = QMetaMethod::fromSignal(&QDataTable::getDispInfo);
+    const bool heard = info.visible && isSignalConnected(dispInfo);
+    const bool textIndexed = (info.flags & ColumnTextIndex) && state != RowDeleted;
+    cellData display;
+    if (cell.fresh && !heard && !textIndexed) {
+        // Nobody asks for the text now: the cell makes it when shown.
+        static_cast<DataCell *>(item)->setTextFromValue();
+    } else {
+        display.text = record.isNull(field) ? QString() : value.toString();
+        if (heard)
+            emit getDispInfo(column, &value, &display, &record, state);
+        storeDisplay(item, display, cell.fresh);
+    }
+
+    // The listener may have changed its copy of the value; the cell holds the record's.
+    m_index->valueWritten(row, column, previous, hadPrevious, record.value(field));
+    if (textIndexed)
+        m_index->textWritten(column, cell.first, previousText, hadPrevious, display.text);
+}
+
+void QDataTable::storeValue(const Cell &cell, const QVariant &value, bool bFill)
+{
+    QStandardItem *item = cell.item;
+    if (cell.fresh && bFill) {
+        static_cast<DataCell *>(item)->setLoadedValue(value);
+    } else if (cell.fresh) {
         item->setData(value, CurrentValueRole);
-        if (bFill)
-            item->setData(value, OriginalValueRole);
     } else {
         setItemValue(item, value, CurrentValueRole);
         setItemValue(item, value, Qt::EditRole);
         if (bFill)
             setItemValue(item, value, OriginalValueRole);
     }
-
-    cellData display;
-    display.text = record.isNull(field) ? QString() : value.toString();
-    if (info.visible)
-        emit getDispInfo(column, &value, &display, &record, state);
-    storeDisplay(item, display, cell.fresh);
-
-    // The listener may have changed its copy of the value; the cell holds the record's.
-    m_index->valueWritten(row, column, previous, hadPrevious, record.value(field));
-    if ((info.flags & ColumnTextIndex) && state != RowDeleted)
-        m_index->textWritten(column, cell.first, previousText, hadPrevious, display.text);
 }
 
-// A fresh cell already holds the default foreground and font and nothing
-// else, so it takes only what differs from that.
+// A fresh cell already answers the default foreground and font, so it
+// takes only what differs from that.
 void QDataTable::storeDisplay(QStandardItem *item, const cellData &cell, bool fresh)
 {
     static const cellData defaults;

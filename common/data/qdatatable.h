@@ -23,6 +23,7 @@
 #include <functional>
 #include <memory>
 
+class DataCell;
 class QSqlConnection;
 class QSqlQuery;
 class QStandardItem;
@@ -211,9 +212,10 @@ private:
     void keepPendingLists(int row, rowState state);
     // False when reading stopped at an error rather than at the end.
     bool loadRows(QSqlQuery &query, bool backGround);
+    void shapeLoadedRow(const QSqlQuery &query, const QVector<int> &fields, QSqlRecord &shaped);
     // Keeps the reason of a failed load; always false.
     bool loadFailed(QSqlQuery &query);
-    static const QStandardItem &cellPrototype();
+    static const DataCell &cellPrototype();
     int appendFilledRow(QSqlRecord &record, int state);
     void appendCopy(QSqlRecord record);
     QList<QStandardItem *> rowItems(int row, bool create);
@@ -226,6 +228,7 @@ private:
         bool fresh;
     };
     void writeCell(int row, int column, int field, const Cell &cell, QSqlRecord &record, bool bFill, int state);
+    static void storeValue(const Cell &cell, const QVariant &value, bool bFill);
     void refreshRow(int row);
     static void setItemValue(QStandardItem *item, const QVariant &value, int role);
     void forgetRow(qlonglong id);

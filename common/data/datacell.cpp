@@ -1,0 +1,61 @@
+#include "datacell.h"
+#include "tabletypes.h"
+
+namespace {
+
+const cellData &defaultLook()
+{
+    static const cellData look;
+    return look;
+}
+
+} // namespace
+
+void DataCell::setLoadedValue(const QVariant &value)
+{
+    QStandardItem::setData(value, CurrentValueRole);
+    m_originalIsValue = true;
+}
+
+QVariant DataCell::data(int role) const
+{
+    if (role == Qt::EditRole)
+        role = Qt::DisplayRole;
+    if (role == OriginalValueRole && m_originalIsValue)
+        return QStandardItem::data(CurrentValueRole);
+    if (role == Qt::DisplayRole && m_textFromValue)
+        return valueText();
+    if (m_defaultLook && role == Qt::ForegroundRole)
+        return defaultLook().foreground;
+    if (m_defaultLook && role == Qt::FontRole)
+        return defaultLook().font;
+    return QStandardItem::data(role);
+}
+
+// Whatever a write may change is stored first as it was answered, so that
+// the cell then behaves as an item that held it all along.
+void DataCell::setData(const QVariant &value, int role)
+{
+    if (role == Qt::EditRole)
+        role = Qt::DisplayRole;
+    if (m_originalIsValue && (role == CurrentValueRole || role == OriginalValueRole)) {
+        m_originalIsValue = false;
+        QStandardItem::setData(QStandardItem::data(CurrentValueRole), OriginalValueRole);
+    }
+    if (m_textFromValue && (role == CurrentValueRole || role == Qt::DisplayRole)) {
+        m_textFromValue = false;
+        QStandardItem::setData(valueText(), Qt::DisplayRole);
+    }
+    if (m_defaultLook && (role == Qt::ForegroundRole || role == Qt::FontRole)) {
+        m_defaultLook = false;
+        QStandardItem::setData(defaultLook().foreground, Qt::ForegroundRole);
+        QStandardItem::setData(defaultLook().font, Qt::FontRole);
+    }
+    QStandardItem::setData(value, role);
+}
+
+QString DataCell::valueText() const
+{
+    const QVariant value = QStandardItem::data(CurrentValueRole);
+    return value.isNull() ? QString() : value.toString();
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QStandardItem>
+
+// A cell of a data table as loaded: it keeps only its value. Until someone
+// writes them, its original value is its value, its text is the value's
+// text and its look is the default one, all answered on demand, so that a
+// loaded table holds one value a cell rather than five and loading builds
+// no text a view may never show. Whatever is written is kept and answered
+// as by any item.
+class DataCell : public QStandardItem
+{
+public:
+    DataCell() = default;
+
+    // The loaded value, which is also the original value until either is written.
+    void setLoadedValue(const QVariant &value);
+    // The text is the value's own until a text is written.
+    void setTextFromValue() { m_textFromValue = true; }
+
+    QVariant data(int role = Qt::UserRole + 1) const override;
+    void setData(const QVariant &value, int role = Qt::UserRole + 1) override;
+    QStandardItem *clone() const override { return new DataCell(*this); }
+
+private:
+    DataCell(const DataCell &other) = default;
+    QString valueText() const;
+
+    bool m_originalIsValue = false;
+    bool m_textFromValue = false;
+    bool m_defaultLook = true;
+};
