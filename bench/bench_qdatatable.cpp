@@ -134,9 +134,9 @@ double commitWithDataTable(QSqlConnection &c, int rows)
         table->setRow(table->lastRow(), record, false);
     }
     const double ms = timed([&] {
-        c.db.transaction();
+        c.beginTransaction();
         const bool ok = table->commit();
-        c.db.commit();
+        c.commitTransaction();
         if (!ok)
             out << "  QDataTable::commit failed" << Qt::endl;
     });

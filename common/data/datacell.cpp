@@ -17,6 +17,13 @@ void DataCell::setLoadedValue(const QVariant &value)
     m_originalIsValue = true;
 }
 
+void DataCell::setTextFromValue(bool on)
+{
+    m_textFromValue = on;
+    if (on && QStandardItem::data(Qt::DisplayRole).isValid())
+        QStandardItem::setData(QVariant(), Qt::DisplayRole);
+}
+
 QVariant DataCell::data(int role) const
 {
     if (role == Qt::EditRole)
@@ -46,7 +53,8 @@ void DataCell::setData(const QVariant &value, int role)
         m_textFromValue = false;
         QStandardItem::setData(valueText(), Qt::DisplayRole);
     }
-    if (m_defaultLook && (role == Qt::ForegroundRole || role == Qt::FontRole)) {
+    if (m_defaultLook && (role == Qt::ForegroundRole || role == Qt::FontRole || role == Qt::DecorationRole
+                          || role == Qt::BackgroundRole)) {
         m_defaultLook = false;
         QStandardItem::setData(defaultLook().foreground, Qt::ForegroundRole);
         QStandardItem::setData(defaultLook().font, Qt::FontRole);

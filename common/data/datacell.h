@@ -15,8 +15,12 @@ public:
 
     // The loaded value, which is also the original value until either is written.
     void setLoadedValue(const QVariant &value);
-    // The text is the value's own until a text is written.
-    void setTextFromValue() { m_textFromValue = true; }
+    // The text is the value's own until a text is written; off, the cell
+    // answers the text it holds, if any, until it is on again.
+    void setTextFromValue(bool on);
+    // Whether the cell answers the default look: no icon, no background,
+    // the default foreground and font.
+    bool hasDefaultLook() const { return m_defaultLook; }
 
     QVariant data(int role = Qt::UserRole + 1) const override;
     void setData(const QVariant &value, int role = Qt::UserRole + 1) override;

@@ -446,7 +446,7 @@ QList<QStandardItem *> QDataTable::rowItems(int row, bool create)
     for (int i = 0; i < m_columns.size(); ++i) {
         QStandardItem *item = m_model->item(row, i);
         if (!item && create) {
-            item = new QStandardItem;
+            item = cellPrototype().clone();
             m_model->setItem(row, i, i == 0 ? stampRow({item}).first() : item);
         }
         items.append(item);
@@ -489,18 +489,23 @@ void QDataTable::writeCell(int row, int column, int field, const Cell &cell, QSq
     const colInfo &info = m_columns.at(column);
     QStandardItem *item = cell.item;
     QVariant value = record.value(field);
-    const QVariant previous = cell.fresh ? QVariant() : item->data(CurrentValueRole);
-    const QString previousText = cell.fresh ? QString() : item->data(Qt::DisplayRole).toString();
-    const bool hadPrevious = !cell.fresh && (item->data(Qt::DisplayRole).isValid() || previous.isValid());
-    storeValue(cell, value, bFill);
-
     static const QMetaMethod dispInfo = QMetaMethod::fromSignal(&QDataTable::getDispInfo);
     const bool heard = info.visible && isSignalConnected(dispInfo);
     const bool textIndexed = (info.flags & ColumnTextIndex) && state != RowDeleted;
+    const QVariant previous = cell.fresh ? QVariant() : item->data(CurrentValueRole);
+    const QString previousText = cell.fresh || !textIndexed ? QString() : item->data(Qt::DisplayRole).toString();
+    const bool hadPrevious = !cell.fresh && (previous.isValid() || item->data(Qt::DisplayRole).isValid());
+    // Nobody asks for the text now, and the look is the default: the cell
+    // makes its text when shown.
+    auto *dataCell = heard || textIndexed ? nullptr : dynamic_cast<DataCell *>(item);
+    if (dataCell && !dataCell->hasDefaultLook())
+        dataCell = nullptr;
+    if (dataCell)
+        dataCell->setTextFromValue(false);
+    storeValue(cell, value, bFill);
     cellData display;
-    if (cell.fresh && !heard && !textIndexed) {
-        // Nobody asks for the text now: the cell makes it when shown.
-        static_cast<DataCell *>(item)->setTextFromValue();
+    if (dataCell) {
+        dataCell->setTextFromValue(true);
     } else {
         display.text = record.isNull(field) ? QString() : value.toString();
         if (heard)
@@ -522,8 +527,8 @@ void QDataTable::storeValue(const Cell &cell, const QVariant &value, bool bFill)
     } else if (cell.fresh) {
         item->setData(value, CurrentValueRole);
     } else {
+        // The text is written with the display, right after.
         setItemValue(item, value, CurrentValueRole);
-        setItemValue(item, value, Qt::EditRole);
         if (bFill)
             setItemValue(item, value, OriginalValueRole);
     }
@@ -534,16 +539,19 @@ void QDataTable::storeValue(const Cell &cell, const QVariant &value, bool bFill)
 void QDataTable::storeDisplay(QStandardItem *item, const cellData &cell, bool fresh)
 {
     static const cellData defaults;
-    if (!fresh || !cell.icon.isNull())
+    // A cell that still answers the default look takes only what differs, as a fresh one.
+    const auto *dataCell = dynamic_cast<const DataCell *>(item);
+    const bool plain = fresh || (dataCell && dataCell->hasDefaultLook());
+    if (!plain || !cell.icon.isNull())
         item->setData(cell.icon, Qt::DecorationRole);
     item->setData(cell.text, Qt::DisplayRole);
-    if (!fresh || cell.foreground != defaults.foreground)
+    if (!plain || cell.foreground != defaults.foreground)
         item->setData(cell.foreground, Qt::ForegroundRole);
-    if (!fresh || cell.background != defaults.background)
+    if (!plain || cell.background != defaults.background)
         item->setData(cell.background, Qt::BackgroundRole);
     // A font's textual description is never empty (it always names a
     // size), so the font is always stored.
-    if (!fresh || cell.font != defaults.font)
+    if (!plain || cell.font != defaults.font)
         item->setData(cell.font, Qt::FontRole);
     if (!cell.toolTip.isEmpty())
         item->setData(cell.toolTip, Qt::ToolTipRole);

@@ -1,6 +1,7 @@
 // Editing and row states of QDataTable.
 
 #include "qdatatable.h"
+#include "datacell.h"
 #include "rowindex.h"
 
 #include <QSqlField>
@@ -13,7 +14,7 @@ QSqlRecord QDataTable::newRow(bool bFill)
     const int row = m_model->rowCount();
     QList<QStandardItem *> items;
     for (int i = 0; i < qMax(1, m_columns.size()); ++i)
-        items.append(new QStandardItem);
+        items.append(cellPrototype().clone());
     m_model->appendRow(stampRow(items));
     setRowState(row, RowNew);
     const QSqlRecord record = newRecord();

@@ -1,6 +1,7 @@
 // Searching, copying rows, loading more rows by key, and filters of QDataTable.
 
 #include "qdatatable.h"
+#include "datacell.h"
 #include "qsqlconnection.h"
 #include "rowindex.h"
 #include "viewbinding.h"
@@ -206,7 +207,7 @@ bool QDataTable::mergeRows(QSqlQuery &query)
                 row = m_model->rowCount();
                 QList<QStandardItem *> items;
                 for (int i = 0; i < m_columns.size(); ++i)
-                    items.append(new QStandardItem);
+                    items.append(cellPrototype().clone());
                 m_model->appendRow(stampRow(items));
             }
             setRow(row, shaped, true);

@@ -1,5 +1,6 @@
 #include "tablecommit.h"
 #include "hostcontract.h"
+#include "preparedscript.h"
 #include "qdatatable.h"
 #include "qsqlconnection.h"
 
@@ -9,6 +10,8 @@
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QStandardItemModel>
+
+#include <memory>
 
 TableCommit::TableCommit(QDataTable &table, bool backGround) : m_table(table), m_backGround(backGround)
 {
@@ -77,7 +80,8 @@ QSqlRecord TableCommit::boundRecord(const QString &script, int row, const QSqlRe
 
 // Each row gets its own query; done() takes the row on after a statement
 // that ran.
-bool TableCommit::runPass(PendingList &list, const QString &script, const char *pass, const RowDone &done)
+bool TableCommit::runPass(PendingList &list, const QString &script, const char *pass, const RowDone &done,
+                          bool reusable)
 {
     if (list.isEmpty())
         return true;
@@ -87,6 +91,9 @@ bool TableCommit::runPass(PendingList &list, const QString &script, const char *
         return true;
     }
     const QList<qlonglong> ids = list.toList();
+    std::unique_ptr<PreparedScript> prepared;
+    if (reusable && m_table.m_connection && m_table.database())
+        prepared = std::make_unique<PreparedScript>(*m_table.m_connection, script);
     for (const qlonglong id : ids) {
         const int row = m_table.rowOf(id);
         if (row < 0) {
@@ -98,7 +105,7 @@ bool TableCommit::runPass(PendingList &list, const QString &script, const char *
             m_table.m_lastError = QStringLiteral("Connection not defined");
             return false;
         }
-        if (!runRow(script, pass, id, row, done))
+        if (!runRow(script, pass, id, row, done, prepared.get()))
             return false;
         if (m_backGround)
             QCoreApplication::processEvents();
@@ -107,15 +114,20 @@ bool TableCommit::runPass(PendingList &list, const QString &script, const char *
     return true;
 }
 
-bool TableCommit::runRow(const QString &script, const char *pass, qlonglong id, int row, const RowDone &done)
+bool TableCommit::runRow(const QString &script, const char *pass, qlonglong id, int row, const RowDone &done,
+                         PreparedScript *prepared)
 {
     QSqlConnection *connection = m_table.m_connection;
     m_rowTransaction = qstrcmp(pass, "delete") == 0 && isOptimistic(script) && !connection->inTransaction();
     if (m_rowTransaction && !connection->beginTransaction(&m_table.m_lastError))
         return false;
     const QSqlRecord record = m_table.getRecord(row, false);
-    QSqlQuery query(*m_table.database());
-    connection->execScript(script, &query, boundRecord(script, row, record), false);
+    const QSqlRecord bound = boundRecord(script, row, record);
+    QSqlQuery own(*m_table.database());
+    const bool ranPrepared = prepared && prepared->exec(bound);
+    if (!ranPrepared)
+        connection->execScript(script, &own, bound, false);
+    QSqlQuery &query = ranPrepared ? prepared->query() : own;
     // A statement that never ran (a closed database) leaves no error
     // text behind: only an active query has run.
     if (query.isActive() && query.lastError().type() == QSqlError::NoError && done(id, row, record, query)) {
@@ -178,6 +190,7 @@ bool TableCommit::insertPass()
 {
     const QString keyField = m_table.m_keyField;
     const bool identityFetch = !keyField.isEmpty() && hostNoStoredProc();
+    // The identity is fetched through the row's query, which then holds another statement.
     return runPass(m_table.m_pendingInsert, m_table.m_insertText, "insert",
                    [this, keyField, identityFetch](qlonglong id, int row, const QSqlRecord &record, QSqlQuery &query) {
         const QVariant oldKey = record.value(keyField);
@@ -193,7 +206,7 @@ bool TableCommit::insertPass()
         // Without a returned row the row stays new but is not sent again.
         m_table.m_pendingInsert.remove(id);
         return true;
-    });
+    }, !identityFetch);
 }
 
 bool TableCommit::updatePass()
@@ -201,7 +214,6 @@ bool TableCommit::updatePass()
     const bool optimistic = isOptimistic(m_table.m_updateText);
     return runPass(m_table.m_pendingUpdate, m_table.m_updateText, "update",
                    [this, optimistic](qlonglong, int row, const QSqlRecord &, QSqlQuery &query) {
-        query.first();
         if (optimistic && (query.isSelect() ? !query.isValid() : query.numRowsAffected() == 0))
             return conflict(row);
         if (query.isSelect())

@@ -5,6 +5,7 @@
 #include <functional>
 
 class PendingList;
+class PreparedScript;
 class QDataTable;
 class QSqlQuery;
 class QSqlRecord;
@@ -23,10 +24,13 @@ public:
 private:
     // Takes a row on after its statement ran; false fails the commit.
     using RowDone = std::function<bool(qlonglong id, int row, const QSqlRecord &record, QSqlQuery &query)>;
-    bool runPass(PendingList &list, const QString &script, const char *pass, const RowDone &done);
+    // A reusable script is prepared once for the pass where the database allows.
+    bool runPass(PendingList &list, const QString &script, const char *pass, const RowDone &done,
+                 bool reusable = true);
     // Runs the row's statement; an optimistic delete outside a transaction
     // gets one of its own, so that a conflict can undo it.
-    bool runRow(const QString &script, const char *pass, qlonglong id, int row, const RowDone &done);
+    bool runRow(const QString &script, const char *pass, qlonglong id, int row, const RowDone &done,
+                PreparedScript *prepared);
     bool deletePass();
     bool insertPass();
     bool updatePass();
