@@ -6,6 +6,8 @@
 #include "qdataeditor.h"
 #include "qdataset.h"
 #include "qdatatable.h"
+#include "qdoccreator.h"
+#include "unitdocuments.h"
 #include "varkolincontent.h"
 #include "varkolineditor.h"
 #include "varkolinview.h"
@@ -61,7 +63,7 @@ QStringList outline(const QTreeWidgetItem *node, const QString &indent = QString
 // end: the units list with its dialog, and the editor of the current unit
 // with its buttons, dialogs, storage mark, Apply and Cancel, down to the road
 // of one edit from the list to the database and back; and the product choice
-// tree of a unit against the catalogue.
+// tree of a unit against the catalogue; and the host's documents of a unit.
 class tst_Content : public QObject
 {
     Q_OBJECT
@@ -69,17 +71,15 @@ private slots:
     void initTestCase_data() { TestDatabases::addBackendRows(); }
     void init() { m_fixture.reset(new ModuleFixture); }
     void cleanup() { m_fixture.reset(); }
-    void givesOneContentWithLiveActions();
-    void goesInEitherOrderWithItsTables();
+    void keepsNothingTheHostFrees();
     void createsEditsAndDeletesUnits();
     void showsWhatTheDatabaseHolds();
     void setsButtonsAndMarkByUnit();
     void asksBeforeLeavingChanges();
-    void warnsWhenNothingIsLeft();
     void followsTheRoadOfOneEdit();
     void showsTheFreeCatalogueOfEachUnit();
-    void survivesWhatHappensDuringTheFill();
     void findsUnitsFromTheFindPanel();
+    void makesAndStoresTheUnitCard();
 
 private:
     bool start();
@@ -131,7 +131,6 @@ qlonglong tst_Content::pickStorage(QAbstractButton *button, int choice)
     qlonglong id = 0;
     QString chosen;
     const QStringList boxes = workDialog([button] { button->click(); }, [&](QDialog *dialog) {
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Рабочее место"));
         auto *combo = child<QComboBox>(dialog, "comboBox");
         QCOMPARE(combo->currentIndex(), -1);
         combo->setCurrentIndex(choice);
@@ -173,32 +172,27 @@ QString tst_Content::stored(const QString &unit)
                        m_fixture->rows("SELECT id_version FROM t_prod_product" + of).join(',')}.join('|');
 }
 
-// A host that destroys the content and asks again must find the new
-// content's three actions, none of the freed ones.
-void tst_Content::givesOneContentWithLiveActions()
+// The host finds one content and one data set whoever asks. A host that
+// destroys the content and asks again must find the new content's three
+// actions, none of the freed ones.
+void tst_Content::keepsNothingTheHostFrees()
 {
     QWidget other;
     for (int round = 0; round < 2; ++round) {
         QWidget *content = getInterface(m_fixture->host());
         QCOMPARE(getInterface(&other), content);
-        QCOMPARE(child<QLabel>(content, "lbCaption")->text(), QStringLiteral("Справочник участков производства"));
         QStringList names;
         for (const QAction *action : *getToolBarActions())
             names << action->objectName();
         QCOMPARE(names, QStringList({"actNew", "actEdit", "actDel"}));
         delete content;
     }
-}
-
-// Qt deletes children in the order they came: the list and the editor go
-// before their tables (the content's order) or after them (a test host's,
-// where the sanitizer run catches a touch of a freed table).
-void tst_Content::goesInEitherOrderWithItsTables()
-{
+    // Qt deletes children in the order they came: the list and the editor go
+    // before their tables (the content's order) or after them (a test host's,
+    // where the sanitizer run catches a touch of a freed table).
     MessageCatcher quiet; // no connection: the editor's tables do not open
     auto *frame = new QWidget(m_fixture->host());
     QDataSet *document = getDocument(m_fixture->host());
-    // The host finds one data set whoever asks.
     QCOMPARE(getDocument(frame), document);
     for (QWidget *parent : {frame, m_fixture->host()}) {
         getView(document, parent);
@@ -296,15 +290,14 @@ void tst_Content::setsButtonsAndMarkByUnit()
     QCOMPARE(m_content->property("blockAutoRefresh"), QVariant(true));
     QCOMPARE(m_content->Status->text(), QStringLiteral("Всего подразделений: 8"));
     selectUnit(insideUnit);
-    QCOMPARE(m_panel->lbCaption->text(), QStringLiteral("Механообрабатывающий цех №1"));
     // An inside unit has no storage.
     QVERIFY(m_editor->buttonStorage->isHidden() && m_editor->tvWorkplace->isColumnHidden(4));
     selectUnit(outsideUnit);
     QVERIFY(!m_editor->buttonStorage->isHidden() && !m_editor->tvWorkplace->isColumnHidden(4));
-    // Loading marks the storage workplace with an icon; that is no edit of the user's.
+    // Loading marks the storage workplace with an icon; that this is no edit
+    // of the user's, asksBeforeLeavingChanges finds as it leaves the unit.
     const int marked = m_workplaces->locate(QStringLiteral("v"), true);
     QVERIFY(marked >= 0 && m_workplaces->getModel()->item(marked, 4)->text().isEmpty());
-    QVERIFY(!applyEnabled() && !m_editor->hasUnsavedChanges());
     m_editor->tvWorkplace->setCurrentIndex(QModelIndex());
     QVERIFY(!m_editor->buttonEdit->isEnabled() && !m_editor->buttonDelete->isEnabled());
     // The help key follows the tab; the panel goes without a current unit.
@@ -342,15 +335,6 @@ void tst_Content::asksBeforeLeavingChanges()
     const QStringList boxes = boxesOf([this] { selectUnit(outsideUnit); }, QMessageBox::Yes);
     QVERIFY2(boxes.size() == 2 && boxes.last().startsWith("Ошибка сохранения|"), qPrintable(boxes.join('\n')));
     QVERIFY(m_editor->unitId() == insideUnit && applyEnabled());
-}
-
-// With nothing left to add, the attribute dialogs warn instead of opening.
-void tst_Content::warnsWhenNothingIsLeft()
-{
-    QCOMPARE(boxesOf([] {
-        for (const auto mode : {AttributeDialog::WorkplaceMode, AttributeDialog::ProductMode})
-            QCOMPARE(AttributeDialog(mode, nullptr, 1).exec(), 0);
-    }), QStringList({"Внимание|Нет не связанных рабочих мест", "Внимание|Данное подразделение выпускает все изделия"}));
 }
 
 // From a new outside unit to the database and back: create it in the list,
@@ -405,6 +389,7 @@ void tst_Content::followsTheRoadOfOneEdit()
     setCurrent(m_editor->tvWorkplace, 1);
     QCOMPARE(boxesOf([this] { m_editor->buttonDelete->click(); }), QStringList{"Удаление|Вы действительно хотите "
              "удалить рабочее место\n\"" + m_workplaces->getField(QStringLiteral("c_name"), 1).toString() + "\" ?"});
+    // Struck out until Apply.
     QVERIFY(m_workplaces->getModel()->item(1, 3)->font().strikeOut());
     m_editor->tabWidget->setCurrentIndex(1);
     setCurrent(m_editor->tvProduct, 0);
@@ -464,34 +449,17 @@ QStringList tst_Content::catalogue(qint64 unit, const QString &type, const QStri
     return lines;
 }
 
-// Each dialog loads the free versions of its own unit, and only a version
-// can be chosen.
+// Each dialog loads the free versions of its own unit, only a version can be
+// chosen, and the tree gets through refreshes and the dialog's end while it
+// fills. With nothing to offer, the attribute dialogs warn instead of opening,
+// and a product dialog without a data set, or with one that lacks the tables,
+// offers nothing.
 void tst_Content::showsTheFreeCatalogueOfEachUnit()
 {
-    QVERIFY2(openCatalogue(), qPrintable(m_fixture->error()));
-    std::unique_ptr<ProductDialog> dialog;
-    // Unit 1 last: its dialog stays for the choice.
-    for (const qint64 unit : {3, 7, 999, 1}) {
-        dialog.reset(new ProductDialog(getDocument(m_fixture->host()), unit, m_fixture->host()));
-        // The tree fills in one go once the dialog's timer fires.
-        QVERIFY(QTest::qWaitFor([&dialog] { return treeOf(dialog.get())->topLevelItemCount() > 0; }));
-        QCOMPARE(outline(treeOf(dialog.get())->invisibleRootItem()), catalogue(unit));
-    }
-    QTreeWidget *tree = treeOf(dialog.get());
-    // The version, its name and whether it may be taken, for each node chosen.
-    const char *const cases[][2] = {{"Нулевой", "0||"}, {"A 5%1", "0||"}, {"B (P-1)", "901|A 5%1 B (P-1)|ok"},
-                                    {"исп. %2 (%1)", "902|A 5%1 исп. %2 (%1)|ok"}, {"", "0||"}};
-    for (const auto &c : cases) {
-        tree->setCurrentItem(tree->findItems(QString::fromUtf8(c[0]), Qt::MatchExactly | Qt::MatchRecursive).value(0));
-        QVERIFY2(tree->currentItem() || !*c[0], c[0]);
-        QCOMPARE(QString::number(dialog->getCurrentVersion()) + '|' + dialog->getCurrentVersionName() + '|'
-                         + (child<QPushButton>(dialog.get(), "buttonOk")->isEnabled() ? "ok" : ""), QString(c[1]));
-    }
-}
-
-void tst_Content::survivesWhatHappensDuringTheFill()
-{
-    // Without a data set, or with one that lacks the tables, nothing is offered.
+    QCOMPARE(boxesOf([] {
+        for (const auto mode : {AttributeDialog::WorkplaceMode, AttributeDialog::ProductMode})
+            QCOMPARE(AttributeDialog(mode, nullptr, 1).exec(), 0);
+    }), QStringList({"Внимание|Нет не связанных рабочих мест", "Внимание|Данное подразделение выпускает все изделия"}));
     QDataSet empty;
     for (QDataSet *document : {static_cast<QDataSet *>(nullptr), &empty}) {
         ProductDialog bare(document, 1);
@@ -499,15 +467,32 @@ void tst_Content::survivesWhatHappensDuringTheFill()
         QCOMPARE(treeOf(&bare)->topLevelItemCount() + child<QPushButton>(&bare, "buttonOk")->isEnabled(), 0);
     }
     QVERIFY2(openCatalogue(), qPrintable(m_fixture->error()));
-    QPointer<ProductDialog> dialog = new ProductDialog(getDocument(m_fixture->host()), 2, m_fixture->host());
-    QVERIFY(QTest::qWaitFor([&dialog] { return treeOf(dialog)->topLevelItemCount() > 0; }));
+    QPointer<ProductDialog> dialog;
+    // Unit 1 last: its dialog stays for the rest.
+    for (const qint64 unit : {3, 7, 999, 1}) {
+        delete dialog;
+        dialog = new ProductDialog(getDocument(m_fixture->host()), unit, m_fixture->host());
+        // The tree fills in one go once the dialog's timer fires.
+        QVERIFY(QTest::qWaitFor([&dialog] { return treeOf(dialog)->topLevelItemCount() > 0; }));
+        QCOMPARE(outline(treeOf(dialog)->invisibleRootItem()), catalogue(unit));
+    }
+    QTreeWidget *tree = treeOf(dialog);
+    // The version, its name and whether it may be taken, for each node chosen.
+    const char *const cases[][2] = {{"Нулевой", "0||"}, {"A 5%1", "0||"}, {"B (P-1)", "901|A 5%1 B (P-1)|ok"},
+                                    {"исп. %2 (%1)", "902|A 5%1 исп. %2 (%1)|ok"}, {"", "0||"}};
+    for (const auto &c : cases) {
+        tree->setCurrentItem(tree->findItems(QString::fromUtf8(c[0]), Qt::MatchExactly | Qt::MatchRecursive).value(0));
+        QVERIFY2(tree->currentItem() || !*c[0], c[0]);
+        QCOMPARE(QString::number(dialog->getCurrentVersion()) + '|' + dialog->getCurrentVersionName() + '|'
+                         + (child<QPushButton>(dialog, "buttonOk")->isEnabled() ? "ok" : ""), QString(c[1]));
+    }
     // Every refresh reads the catalogue again. One asked for from inside a
     // pause takes over: the first must not add its half-built branches after it.
     QVERIFY(m_fixture->connection().batchExec("INSERT INTO dirs.t_product (id, id_type, c_name, b_virtual) "
                                               "VALUES (902, 13, 'New', FALSE)"));
     QTimer::singleShot(0, dialog, &ProductDialog::refresh);
     dialog->refresh();
-    QCOMPARE(outline(treeOf(dialog)->invisibleRootItem()), catalogue(2));
+    QCOMPARE(outline(tree->invisibleRootItem()), catalogue(1));
     // The dialog may go while the tree fills: the fill must end quietly.
     QTimer::singleShot(0, [&dialog] { delete dialog; });
     dialog->refresh();
@@ -539,6 +524,40 @@ void tst_Content::findsUnitsFromTheFindPanel()
         expected << QString::fromUtf8(name) + '|' + QString::fromUtf8(name);
     QCOMPARE(walked, expected);
     QCOMPARE(m_content->Status->text(), QStringLiteral("Нет подразделения, в названии которого есть «нет такого»"));
+}
+
+// The host's document action on the demo templates: the unit card shows what
+// the database holds of the unit, and "Save to DB" stores it, or says why not
+// and keeps it unsaved.
+void tst_Content::makesAndStoresTheUnitCard()
+{
+    QVERIFY2(start(), qPrintable(m_fixture->error()));
+    QVERIFY(m_fixture->connection().login(QStringLiteral("operator"), QStringLiteral("operator")));
+    selectUnit(insideUnit);
+    UnitDocuments documents(m_content, m_fixture->host());
+    documents.openDocuments();
+    auto *creator = m_fixture->host()->findChild<QDocCreator *>();
+    QVERIFY(creator && creator->lvTemplates->isVisible() && creator->lvTemplates->model()->rowCount() == 2);
+    const QString html = creator->tbDocument->toPlainText();
+    const QStringList expected = m_fixture->rows(QStringLiteral(
+            "SELECT s.c_name FROM t_prod_workplace w JOIN dirs.t_storage s ON s.id = w.id_storage WHERE w.id_unit = 1 "
+            "UNION SELECT p.c_name FROM t_prod_product u JOIN dirs.t_product_version v ON v.id = u.id_version "
+            "JOIN dirs.t_product p ON p.id = v.id_product WHERE u.id_unit = 1 UNION SELECT c_name FROM t_prod_units "
+            "WHERE id = 1 UNION SELECT c_name FROM sys.t_user WHERE c_login = 'operator' UNION SELECT d.c_name "
+            "FROM sys.t_division d JOIN t_prod_units u ON u.id_division = d.id WHERE u.id = 1"));
+    for (const QString &text : expected)
+        QVERIFY2(html.contains(text), qPrintable(text + " not in:\n" + html));
+
+    creator->acSaveToBase->trigger();
+    QCOMPARE(m_fixture->rows(QStringLiteral("SELECT id_source, c_type, c_login FROM sys.t_doc_store")),
+             QStringList{"1|PROD_UNIT|operator"});
+    QVERIFY(!creator->acSaveToBase->isVisible());
+    // A store that fails is told, and the document can be saved again.
+    creator->setDocumentSaved(false);
+    QVERIFY(m_fixture->connection().batchExec(QStringLiteral("DROP TABLE sys.t_doc_store")));
+    const QStringList boxes = boxesOf([creator] { creator->acSaveToBase->trigger(); });
+    QVERIFY2(boxes.size() == 1 && boxes[0].startsWith("Document not saved|The document was not saved:"), qPrintable(boxes.join('\n')));
+    QVERIFY(creator->acSaveToBase->isVisible());
 }
 
 QTEST_MAIN(tst_Content)
