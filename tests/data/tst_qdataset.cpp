@@ -2,6 +2,7 @@
 #include "qdataset.h"
 #include "qdatatable.h"
 #include "testdatabases.h"
+#include "trimB_helpers.h"
 
 #include <QComboBox>
 #include <QSqlError>
@@ -31,14 +32,7 @@ QDataTable *memoryTable(const QString &name, QObject *parent, const QList<QVaria
     auto *table = new QDataTable(name, nullptr, parent);
     for (const char *field : {"id", "id_ref"})
         table->addColumn(field, QVariant::LongLong, true);
-    table->open();
-    for (const QVariantList &values : rows) {
-        QSqlRecord record = table->newRow(false);
-        for (int field = 0; field < 2; ++field)
-            record.setValue(field, values.at(field));
-        table->setRow(table->lastRow(), record, true);
-        table->setRowState(table->lastRow(), RowUnchanged);
-    }
+    openWithRows(table, rows);
     return table;
 }
 
