@@ -148,7 +148,6 @@ void tst_SqlText::parsesDatabaseUrls_data()
                                     << "Unsupported database URL \"mysql\"";
     QTest::newRow("unsupported") << QStringList{"::::", "postgresql:u:secret@h/d"} << int(DatabaseUrl::Invalid)
                                  << "Unsupported";
-    QTest::newRow("empty") << QStringList{""} << int(DatabaseUrl::Invalid) << "expected sqlite:";
 }
 
 void tst_SqlText::parsesDatabaseUrls()
