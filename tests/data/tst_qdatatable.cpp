@@ -375,8 +375,7 @@ void tst_QDataTable::loadsMoreRowsByKey()
     QVERIFY(!table.append({"id_unit"}, {1, 2}));
 
     // Units 1 and 2 have two and three workplaces.
-    QVERIFY(table.append(QStringLiteral("id_unit"), 1));
-    QVERIFY(table.append(QStringLiteral("id_unit"), 2));
+    QVERIFY(table.append(QStringLiteral("id_unit"), 1) && table.append(QStringLiteral("id_unit"), 2));
 
     // Already loaded: nothing runs, even after the database changed.
     QVERIFY(c.batchExec(QStringLiteral("DELETE FROM t_prod_workplace WHERE id_unit = 2")));
