@@ -174,10 +174,9 @@ void tst_Driver::guardsTheData()
     QCOMPARE(rows(c, units), before);
 
     QVERIFY(c.batchExec(QStringLiteral("DROP TABLE sys.t_doc_store")));
-    qApp->setProperty(databaseUrlProperty, tc.url());
-    QSqlConnection again(&tc.library());
-    QVERIFY(again.Connect(QStringLiteral("upgraded"), false)
-            && again.execScript(QStringLiteral("SELECT count(*) FROM sys.t_doc_store")).isValid());
+    TestConnection again;
+    QVERIFY(again.connectTo(tc.url())
+            && again.connection().execScript(QStringLiteral("SELECT count(*) FROM sys.t_doc_store")).isValid());
 }
 
 void tst_Driver::runsBatches()
