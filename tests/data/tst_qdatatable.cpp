@@ -218,8 +218,7 @@ void tst_QDataTable::opensWithoutData()
 // the table lets go of it, and nothing pending is lost.
 void tst_QDataTable::letsGoOfItsConnection()
 {
-    QDataTable *taken = units();
-    QDataTable *left = units();
+    QDataTable *taken = units(), *left = units();
     QVERIFY(taken->open() && left->open());
     QVERIFY(work(taken, "ne") && work(left, "ne"));
     taken->setConnection(nullptr);
