@@ -104,6 +104,8 @@ void tst_QDataTableSearch::locates()
     QDataTable target(QStringLiteral("target"), nullptr);
     table->getRows(&target, names, values);
     QCOMPARE(ids(&target), matching);
+    // Copies are new rows.
+    QVERIFY(matching.isEmpty() || target.getRowState(0) == RowNew);
 }
 
 // Row numbers move under the indexes when the view sorts, rows go, or
@@ -133,10 +135,8 @@ void tst_QDataTableSearch::copiesRows()
 {
     QDataTable *table = makeTable();
     QDataTable target(QStringLiteral("target"), nullptr);
+    // Copies take the source's columns.
     target.addColumn(QStringLiteral("other"), QVariant::Int, true);
-    // Copies are new rows with the source's columns.
-    table->getRows(&target, QStringLiteral("id"), 3);
-    QCOMPARE(target.getRowState(0), int(RowNew));
 
     // A deleted row is never found, neither through an index nor by the scan:
     // a data link that found it again and again would never end.
