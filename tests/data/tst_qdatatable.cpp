@@ -161,12 +161,11 @@ void tst_QDataTable::loadsAndWritesRows()
     });
     QSignalSpy edits(table, &QDataTable::dataChanged);
     // A load in the background keeps the event loop alive.
-    int ticks = 0;
     QTimer timer;
-    connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+    QSignalSpy ticks(&timer, &QTimer::timeout);
     timer.start(0);
     QVERIFY(table->open(true, false));
-    QVERIFY(ticks > 0);
+    QVERIFY(!ticks.isEmpty());
     QVERIFY(table->getModel()->item(0, 3)->text().startsWith(QStringLiteral("Компания ")));
     QCOMPARE(table->getRecord(0).value(QStringLiteral("b_is_side")).type(), QVariant::Bool);
 
