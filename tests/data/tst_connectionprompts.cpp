@@ -13,8 +13,8 @@ class tst_ConnectionPrompts : public QObject
 {
     Q_OBJECT
 private slots:
-    void reportsFailedCreation_data();
-    void reportsFailedCreation();
+    void reportsFailedConnections_data();
+    void reportsFailedConnections();
     void asksOnConsole_data();
     void asksOnConsole();
     void logsIn();
@@ -32,26 +32,28 @@ void tellFakeDriver(const QByteArray &answer, const QByteArray &startScript = QB
 
 } // namespace
 
-void tst_ConnectionPrompts::reportsFailedCreation_data()
+void tst_ConnectionPrompts::reportsFailedConnections_data()
 {
     QTest::addColumn<int>("code");
+    QTest::newRow("login refused") << 0;
     QTest::newRow("no create script entry") << 1001;
     QTest::newRow("empty create script") << 1002;
     QTest::newRow("create script fails") << 1003;
 }
 
-// The user agreed to create the database, and learns why it was not.
-void tst_ConnectionPrompts::reportsFailedCreation()
+// The user agreed to create the database, and learns why it was not. A
+// refused login (code 0) is told apart from other failures, without a box.
+void tst_ConnectionPrompts::reportsFailedConnections()
 {
     QFETCH(int, code);
-    tellFakeDriver("INVALID", code == 1003 ? "CREATE" : "", code == 1003);
+    tellFakeDriver(code ? "INVALID" : "LOGIN ERROR", code == 1003 ? "CREATE" : "", code == 1003);
     QLibrary driver(code == 1001 ? FAKE_DRIVER_NOSTART_FILE : FAKE_DRIVER_FILE);
     QSqlConnection c(&driver);
     BoxAnswerer answerer(QMessageBox::Ok);
-    QVERIFY(!c.Connect("prompts", false) && !c.isConnected());
-    QCOMPARE(answerer.titles() + answerer.texts(),
-             QStringList({"Unknown database", "ERROR", "Database is invalid or corrupted. Want for create?",
-                          QStringLiteral("Internal error #%1. System can not startup,").arg(code)}));
+    QVERIFY(!c.Connect("prompts", false) && !c.isConnected() && c.hasLoginError() == !code);
+    const QStringList boxes = {"Unknown database", "ERROR", "Database is invalid or corrupted. Want for create?",
+                               QStringLiteral("Internal error #%1. System can not startup,").arg(code)};
+    QCOMPARE(answerer.titles() + answerer.texts(), code ? boxes : QStringList());
 }
 
 void tst_ConnectionPrompts::asksOnConsole_data()
@@ -82,17 +84,11 @@ void tst_ConnectionPrompts::asksOnConsole()
     QCOMPARE(QString::number(output.count("Want for create? (y/n): ")) + ' ' + output.section('\n', -2, -2), outcome);
 }
 
-// A refused login is told apart from other failures; after a login the
-// driver accepted, a failing name query leaves the login itself as the name
-// (the super administrator's for an empty login).
+// After a login the driver accepted, a failing name query leaves the login
+// itself as the name (the super administrator's for an empty login).
 void tst_ConnectionPrompts::logsIn()
 {
     QLibrary driver(FAKE_DRIVER_FILE);
-    tellFakeDriver("LOGIN ERROR");
-    {
-        QSqlConnection refused(&driver);
-        QVERIFY(!refused.Connect("refused", false) && refused.hasLoginError() && !refused.isConnected());
-    }
     tellFakeDriver("Ok");
     QSqlConnection c(&driver);
     QVERIFY(c.Connect("prompts", false) && !c.hasLoginError());

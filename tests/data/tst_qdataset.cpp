@@ -2,6 +2,7 @@
 #include "qdataset.h"
 #include "qdatatable.h"
 #include "testdatabases.h"
+#include "trimB_helpers.h"
 
 #include <QComboBox>
 #include <QSqlError>
@@ -31,26 +32,11 @@ QDataTable *memoryTable(const QString &name, QObject *parent, const QList<QVaria
     auto *table = new QDataTable(name, nullptr, parent);
     for (const char *field : {"id", "id_ref"})
         table->addColumn(field, QVariant::LongLong, true);
-    table->open();
-    for (const QVariantList &values : rows) {
-        QSqlRecord record = table->newRow(false);
-        for (int field = 0; field < 2; ++field)
-            record.setValue(field, values.at(field));
-        table->setRow(table->lastRow(), record, true);
-        table->setRowState(table->lastRow(), RowUnchanged);
-    }
+    openWithRows(table, rows);
     return table;
 }
 
-QString refs(QDataTable *table)
-{
-    QStringList values;
-    for (int row = 0; row < table->rowCount(); ++row)
-        values << table->getField("id_ref", row).toString();
-    return values.join(',');
-}
-
-// A table on the driver's scripts of the prefix; field names carry their types.
+// A table of the set on the driver's scripts of the prefix; field names carry their types.
 QDataTable *scriptedTable(QSqlConnection *c, QDataSet &set, const QString &name, const QString &scripts,
                           const QStringList &fields)
 {
@@ -61,6 +47,7 @@ QDataTable *scriptedTable(QSqlConnection *c, QDataSet &set, const QString &name,
         table->addColumn(field, type, true, QString(), field == "id" ? -1 : 0);
     }
     table->setKeyField("id");
+    set.addTable(table);
     return table;
 }
 
@@ -135,7 +122,12 @@ void tst_QDataSet::propagatesKeys()
     emit tree->dataChanged("id", 5, 9, "tree");
     // An equal value rewrites nothing (it would be found again for ever).
     emit tree->dataChanged("id", 9, 9, "tree");
-    QCOMPARE(refs(tree) + '/' + refs(detail), QStringLiteral("0,9,9,6/9,5,4"));
+    QStringList refs;
+    for (QDataTable *table : {tree, detail}) {
+        for (int row = 0; row < table->rowCount(); ++row)
+            refs << table->getField("id_ref", row).toString();
+    }
+    QCOMPARE(refs.join(','), QStringLiteral("0,9,9,6,9,5,4"));
     // Without a connection pending rows are refused, and stay pending.
     QVERIFY(!set.commit(nullptr));
     QCOMPARE(detail->pendingUpdates().size(), 1);
@@ -150,16 +142,14 @@ void tst_QDataSet::keepsWorkWhenCommitFails_data()
     QTest::addColumn<QString>("backend");
     QTest::addColumn<QString>("cause");
     QTest::addColumn<bool>("firstCommitWrites");
-    const QStringList backends = TestDatabases::backends();
-    for (const QString &backend : backends) {
-        const QByteArray b = backend.toLatin1();
-        QTest::addRow("%s, detail refused", b.data()) << backend << "refused" << false;
-        QTest::addRow("%s, database closed", b.data()) << backend << "closed" << true;
-        QTest::addRow("%s, connection cleared", b.data()) << backend << "cleared" << false;
+    for (const QString &backend : TestDatabases::backends()) {
+        QTest::addRow("%s, detail refused", qPrintable(backend)) << backend << "refused" << false;
+        QTest::addRow("%s, database closed", qPrintable(backend)) << backend << "closed" << true;
+        QTest::addRow("%s, connection cleared", qPrintable(backend)) << backend << "cleared" << false;
         if (backend != "postgres")
             continue;
-        QTest::addRow("%s, server restarted before commit", b.data()) << backend << "restarted" << true;
-        QTest::addRow("%s, server stopped mid-commit", b.data()) << backend << "stopped" << false;
+        QTest::addRow("%s, server restarted before commit", qPrintable(backend)) << backend << "restarted" << true;
+        QTest::addRow("%s, server stopped mid-commit", qPrintable(backend)) << backend << "stopped" << false;
     }
 }
 
@@ -184,10 +174,7 @@ void tst_QDataSet::keepsWorkWhenCommitFails()
                                       {"id", "c_name", "b_is_side", "id_division", "id_storage"});
     QDataTable *workplaces = scriptedTable(&c, set, "t_prod_workplace", "PROD_WORKPLACE", {"id", "id_unit", "id_attribute"});
     workplaces->setSelectParam("id_unit", -1);
-    for (QDataTable *table : {units, workplaces}) {
-        table->open();
-        set.addTable(table);
-    }
+    QVERIFY(units->open() && workplaces->open());
     // Left out by the set's order; committed, its deletion would fail for want of a connection.
     set.addTable(memoryTable("outside", &set, {{1, 0}}));
     set.getTable("outside")->deleteRow(0);

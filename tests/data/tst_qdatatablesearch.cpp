@@ -1,4 +1,4 @@
-#include "qdatatable.h"
+#include "trimB_helpers.h"
 
 #include <QAbstractItemModelTester>
 #include <QSqlField>
@@ -58,13 +58,7 @@ QDataTable *tst_QDataTableSearch::makeTable()
     table->addColumn(QStringLiteral("c_group"), QVariant::String, true, QString(), 0, 100, QVariant(), ColumnTextIndex);
     table->addColumn(QStringLiteral("n_code"), QVariant::LongLong, true, QString(), 0, 100, QVariant(), hashed);
     table->addColumn(QStringLiteral("c_tag"), QVariant::String, true, QString(), 0, 100, QVariant(), hashed);
-    table->open();
-    for (const QVariantList &values : sampleRows) {
-        QSqlRecord record = table->newRow(false);
-        for (int i = 0; i < values.size(); ++i)
-            record.setValue(i, values.at(i));
-        table->setRow(table->lastRow(), record, true);
-    }
+    openWithRows(table, sampleRows);
     new QAbstractItemModelTester(table->getModel(), QAbstractItemModelTester::FailureReportingMode::QtTest, table);
     return table;
 }
@@ -110,6 +104,8 @@ void tst_QDataTableSearch::locates()
     QDataTable target(QStringLiteral("target"), nullptr);
     table->getRows(&target, names, values);
     QCOMPARE(ids(&target), matching);
+    // Copies are new rows.
+    QVERIFY(matching.isEmpty() || target.getRowState(0) == RowNew);
 }
 
 // Row numbers move under the indexes when the view sorts, rows go, or
@@ -139,10 +135,8 @@ void tst_QDataTableSearch::copiesRows()
 {
     QDataTable *table = makeTable();
     QDataTable target(QStringLiteral("target"), nullptr);
+    // Copies take the source's columns.
     target.addColumn(QStringLiteral("other"), QVariant::Int, true);
-    // Copies are new rows with the source's columns.
-    table->getRows(&target, QStringLiteral("id"), 3);
-    QCOMPARE(target.getRowState(0), int(RowNew));
 
     // A deleted row is never found, neither through an index nor by the scan:
     // a data link that found it again and again would never end.
@@ -150,8 +144,6 @@ void tst_QDataTableSearch::copiesRows()
     QCOMPARE(table->locate(QStringLiteral("c_name"), QStringLiteral("Склад")), 4);
     table->getRows(&target, {"c_group", "c_name"}, {"A", "Склад"});
     QCOMPARE(ids(&target), QStringList{"5"});
-    table->getRows(&target, QStringLiteral("nothing"), 1);
-    QCOMPARE(target.rowCount(), 0);
     table->getRows(nullptr, QStringLiteral("id"), 1);
 
     // An index declared after the rows came in still finds them.

@@ -1,5 +1,5 @@
 #include "messagecatcher.h"
-#include "qdatatable.h"
+#include "trimB_helpers.h"
 
 #include <QDate>
 #include <QLineEdit>
@@ -37,17 +37,9 @@ void tst_QDataTableView::init()
     m_table->addColumn(QStringLiteral("n_sum"), QVariant::Double, true, QStringLiteral("Сумма"), 0, 80, QVariant(),
                        ColumnStretch);
     m_table->addColumn(QStringLiteral("d_day"), QVariant::Date, true, QStringLiteral("День"));
-    m_table->open();
-    const QList<QVariantList> rows = {{Q_INT64_C(42), QStringLiteral("Цех №1"), 1.5, QDate(2026, 3, 1)},
-                                      {Q_INT64_C(43), QStringLiteral("Склад"), 2.0, QDate()},
-                                      {Q_INT64_C(44), QStringLiteral("Удалённый"), 3.25, QDate(2026, 3, 2)}};
-    for (const QVariantList &values : rows) {
-        QSqlRecord record = m_table->newRow(false);
-        for (int i = 0; i < values.size(); ++i)
-            record.setValue(i, values.at(i));
-        m_table->setRow(m_table->lastRow(), record, true);
-        m_table->setRowState(m_table->lastRow(), RowUnchanged);
-    }
+    openWithRows(m_table.get(), {{Q_INT64_C(42), QStringLiteral("Цех №1"), 1.5, QDate(2026, 3, 1)},
+                                 {Q_INT64_C(43), QStringLiteral("Склад"), 2.0, QDate()},
+                                 {Q_INT64_C(44), QStringLiteral("Удалённый"), 3.25, QDate(2026, 3, 2)}});
     m_table->deleteRow(2);
 }
 
@@ -72,8 +64,7 @@ void tst_QDataTableView::takesEditsFromTheView()
     view.setCurrentIndex(sum);
     BoxAnswerer answerer;
     QVERIFY(QMetaObject::invokeMethod(m_table.get(), "onIDRequest"));
-    QCOMPARE(answerer.titles(), QStringList{"Отладка"});
-    QCOMPARE(answerer.texts(), QStringList{"Таблица 'units'\nID = 43"});
+    QCOMPARE(answerer.titles() + answerer.texts(), QStringList({"Отладка", "Таблица 'units'\nID = 43"}));
 
     // The view's own delegate writes nothing back.
     QLineEdit typed(QStringLiteral("9"));

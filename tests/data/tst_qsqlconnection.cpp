@@ -17,7 +17,6 @@ private slots:
     void init();
     void bindsPositionally();
     void bindsByName();
-    void shapesRecordsByColumns();
 
 private:
     QStringList tracedLines() const;
@@ -48,14 +47,21 @@ QStringList tst_QSqlConnection::tracedLines() const
 }
 
 // The cases of positional binding, each seen in the trace of what ran.
-// Before Connect nothing runs.
+// Before Connect nothing runs. A record shaped by columns gets exactly the
+// listed ones: missing ones with their default, values converted by the
+// driver, unconvertible ones kept as they were.
 void tst_QSqlConnection::bindsPositionally()
 {
     QSqlConnection unconnected(&m_tc->library());
     QVERIFY(!unconnected.execScript("SELECT 1", QList<QVariant>()).isActive() && !unconnected.remakeConnection(nullptr, "x"));
     QVERIFY(!unconnected.execScript("SELECT 1", QSqlRecord()).isActive());
     QSqlConnection &c = m_tc->connection();
-    QCOMPARE(rowText(c.execScript("SELECT 7", QList<QVariant>()).record()), QStringLiteral("7"));
+    const QString select = "SELECT 1 AS b_flag, 'abc' AS n_count, 'x' AS c_extra";
+    infoList columns;
+    columns << colInfo{"c_missing", {}, {}, QVariant::String, "default"} << colInfo{"b_flag", {}, {}, QVariant::Bool, {}}
+            << colInfo{"n_count", {}, {}, QVariant::LongLong, {}};
+    const QSqlRecord shaped = c.convert(c.execScript(select, QList<QVariant>()).record(), columns);
+    QCOMPARE(shaped.fieldName(0) + '|' + rowText(shaped), QStringLiteral("c_missing|default|true|abc"));
     // The same name twice is two tokens and needs two values; the driver
     // binds every occurrence of a name at once, so the first value wins.
     QCOMPARE(rowText(c.execScript("SELECT :a , :a", {QVariant(1), QVariant(2)}).record()), QStringLiteral("1|1"));
@@ -63,7 +69,7 @@ void tst_QSqlConnection::bindsPositionally()
     QVERIFY(!c.execScript("SELECT :a , :b , :c", {QVariant(1), QVariant(2)}).isActive());
     // No query: bound, but neither traced nor run.
     c.execScript("SELECT :x", nullptr, {QVariant(3)});
-    QCOMPARE(tracedLines(), QStringList({"SELECT 7", "SELECT 1 , 1", "SELECT :a , :b , :c"}));
+    QCOMPARE(tracedLines(), QStringList({select, "SELECT 1 , 1", "SELECT :a , :b , :c"}));
 }
 
 // Also the failure reports: a failing statement is named in a warning, in a
@@ -78,36 +84,21 @@ void tst_QSqlConnection::bindsByName()
     QSqlQuery query(c.db);
     c.execScript("SELECT :id_unit , (:id) , :c_name , :missing", &query, record, true);
     QCOMPARE(rowText(query.record()), QStringLiteral("12|5|:id (x)|"));
-    const QString expected = "SELECT 12 , (5) , ':id (x)' , NULL";
-    QCOMPARE(tracedLines().mid(1), QStringList{expected});
+    QCOMPARE(tracedLines().mid(1), QStringList{"SELECT 12 , (5) , ':id (x)' , NULL"});
 
     const QString bad = "SELECT * FROM no_such_table";
     BoxAnswerer answerer;
-    for (const bool debugDb : {false, true}) {
-        for (const bool noGui : {true, false}) {
-            setHostDebugDb(debugDb);
-            setHostNoGui(noGui);
-            c.execScript(bad, QSqlRecord());
-        }
+    // Every combination of the two settings, the one that shows a box last.
+    for (const int settings : {0, 1, 2, 3}) {
+        setHostDebugDb(settings & 2);
+        setHostNoGui(!(settings & 1));
+        c.execScript(bad, QSqlRecord());
     }
     QCOMPARE(answerer.titles(), QStringList{"Database error"});
     QVERIFY(catcher.warned("Error executing query: " + bad + '\n'));
     c.db.close();
     QCOMPARE(rowText(c.execScript("SELECT 7", QSqlRecord()).record()), QStringLiteral("7"));
     QVERIFY(catcher.warned("The connection to the database was lost"));
-}
-
-// The record gets exactly the listed columns: missing ones with their
-// default, values converted by the driver, unconvertible ones kept as they were.
-void tst_QSqlConnection::shapesRecordsByColumns()
-{
-    const QSqlQuery query = m_tc->connection().execScript("SELECT 1 AS b_flag, 'abc' AS n_count, 'x' AS c_extra",
-                                                       QList<QVariant>());
-    infoList columns;
-    columns << colInfo{"c_missing", {}, {}, QVariant::String, "default"} << colInfo{"b_flag", {}, {}, QVariant::Bool, {}}
-            << colInfo{"n_count", {}, {}, QVariant::LongLong, {}};
-    const QSqlRecord shaped = m_tc->connection().convert(query.record(), columns);
-    QCOMPARE(shaped.fieldName(0) + '|' + rowText(shaped), QStringLiteral("c_missing|default|true|abc"));
 }
 
 QTEST_MAIN(tst_QSqlConnection)
