@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(build-essential cmake qtbase5-dev qtscript5-dev qtmultimedia5-dev
           libqt5multimedia5-plugins libqt5sql5-sqlite libqt5sql5-psql
           qttools5-dev-tools qttools5-dev xvfb xauth postgresql
-          pkg-config libargon2-dev)
+          pkg-config libargon2-dev bsdextrautils)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -274,6 +274,9 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
         header->setData(column.toolTip.isEmpty() ? column.label : column.toolTip, Qt::ToolTipRole);
         m_model->setHorizontalHeaderItem(i, header);
     }
+    // The hash indexes are built from the loaded cells on first use, once,
+    // rather than entry by entry while the rows come in.
+    m_index->forgetRowNumbers();
     // Rows cut short by a read error would pass for the whole table.
     if (!loadRows(query, backGround)) {
         clear();
@@ -310,7 +313,7 @@ const DataCell &QDataTable::cellPrototype()
 // Appends a row written from the record as loaded values (current and
 // original, lock 0) in the given state. The row is built before it joins the
 // model, so a bound view hears of it once instead of once per cell and role.
-int QDataTable::appendFilledRow(QSqlRecord &record, int state)
+int QDataTable::appendFilledRow(QSqlRecord &record, int state, bool inColumnOrder)
 {
     const int row = m_model->rowCount();
     QList<QStandardItem *> items;
@@ -318,7 +321,7 @@ int QDataTable::appendFilledRow(QSqlRecord &record, int state)
     for (int i = 0; i < m_columns.size(); ++i)
         items.append(cellPrototype().clone());
     for (int i = 0; i < m_columns.size(); ++i) {
-        int field = exactIndex(record, m_columns.at(i).fieldName, i);
+        int field = inColumnOrder ? i : exactIndex(record, m_columns.at(i).fieldName, i);
         if (field < 0)
             field = record.indexOf(m_columns.at(i).fieldName);
         if (field >= 0)
@@ -341,7 +344,7 @@ bool QDataTable::loadRows(QSqlQuery &query, bool backGround)
     const bool wasEmpty = m_model->rowCount() == 0;
     while (query.isValid() && m_connection && !shaped.isEmpty()) {
         shapeLoadedRow(query, fields, shaped);
-        appendFilledRow(shaped, RowUnchanged);
+        appendFilledRow(shaped, RowUnchanged, true);
         // Once the first row is in: the view needs its columns set up only once.
         if (wasEmpty && m_model->rowCount() == 1)
             m_binding->prepare(m_binding->view());
@@ -514,7 +517,7 @@ void QDataTable::writeCell(int row, int column, int field, const Cell &cell, QSq
     }
 
     // The listener may have changed its copy of the value; the cell holds the record's.
-    m_index->valueWritten(row, column, previous, hadPrevious, record.value(field));
+    m_index->valueWritten(row, column, previous, hadPrevious, heard ? record.value(field) : value);
     if (textIndexed)
         m_index->textWritten(column, cell.first, previousText, hadPrevious, display.text);
 }

@@ -216,7 +216,8 @@ private:
     // Keeps the reason of a failed load; always false.
     bool loadFailed(QSqlQuery &query);
     static const DataCell &cellPrototype();
-    int appendFilledRow(QSqlRecord &record, int state);
+    // A record in column order has field i for column i.
+    int appendFilledRow(QSqlRecord &record, int state, bool inColumnOrder = false);
     void appendCopy(QSqlRecord record);
     QList<QStandardItem *> rowItems(int row, bool create);
     // A cell being written: its item, the first item of its row, and

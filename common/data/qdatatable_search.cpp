@@ -75,8 +75,19 @@ QVector<int> QDataTable::matchingRows(const QVector<int> &columns, const QList<Q
     return found;
 }
 
+// A look-up by one hashed field, the common case, builds no lists.
 int QDataTable::locate(const QString &fldName, const QVariant &fldValue)
 {
+    const int column = columnOf(fldName);
+    if (m_state == TableClosed || column < 0 || m_index->kind(fldName) != IndexHash)
+        return locate(QStringList{fldName}, QList<QVariant>{fldValue});
+    const QVector<int> hits = m_index->hashedRows(fldName, fldValue);
+    for (const int row : hits) {
+        if (row < m_model->rowCount() && getRowState(row) != RowDeleted && sameValue(cellValue(row, column), fldValue)) {
+            m_currentRow = row;
+            return row;
+        }
+    }
     return locate(QStringList{fldName}, QList<QVariant>{fldValue});
 }
 

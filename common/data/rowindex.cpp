@@ -137,6 +137,9 @@ void RowIndex::valueWritten(int row, int column, const QVariant &previous, bool 
 {
     if (!m_scans.isEmpty())
         updateScanIndex(column, row, previous, value);
+    // Rebuilt from the cells before their next use: nothing to keep now.
+    if (m_hashesStale)
+        return;
     const QString &field = m_columns.at(column).fieldName;
     if (kind(field) != IndexHash)
         return;
@@ -196,6 +199,20 @@ void RowIndex::rebuildHashes()
         for (int row = 0; row < m_model.rowCount(); ++row)
             it.value().insert(hashKey(cellValue(row, column)), row);
     }
+}
+
+QVector<int> RowIndex::hashedRows(const QString &field, const QVariant &value)
+{
+    rebuildHashes();
+    QVector<int> rows;
+    const auto index = m_hashes.constFind(field);
+    if (index == m_hashes.cend())
+        return rows;
+    const QString key = hashKey(value);
+    for (auto it = index->constFind(key); it != index->cend() && it.key() == key; ++it)
+        rows.append(int(it.value()));
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 QVector<int> RowIndex::hashedRows(const QStringList &fields, const QList<QVariant> &values)
