@@ -131,12 +131,12 @@ bool TableLoadWatch::report(QWidget *parent) const
     return false;
 }
 
-bool loadTables(const QList<QDataTable *> &tables, QWidget *parent)
+bool loadTables(const QList<QDataTable *> &tables, QWidget *parent, bool backGround)
 {
     const TableLoadWatch watch(tables);
     for (QDataTable *table : tables) {
         if (table)
-            table->open(false, false);
+            table->open(backGround, false);
     }
     return watch.report(parent);
 }

@@ -38,4 +38,4 @@ private:
 
 // Opens the tables that are closed and reports the loads that failed;
 // returns whether none failed.
-bool loadTables(const QList<QDataTable *> &tables, QWidget *parent);
+bool loadTables(const QList<QDataTable *> &tables, QWidget *parent, bool backGround = false);

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QStandardItemModel>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QTreeWidgetItem>
 
@@ -22,8 +23,10 @@ enum NodeRole {
     TypeIdRole = Qt::UserRole + 6,
 };
 
-// The longest the event loop may run between two nodes, in milliseconds.
+// The longest the event loop may run in a pause, and the time between two
+// pauses, in milliseconds.
 const int pauseLimit = 2;
+const int pauseEvery = 10;
 
 QDataTable *scratchTable()
 {
@@ -109,9 +112,16 @@ ProductDialog::FillRun ProductDialog::currentRun()
     return {this, m_generation};
 }
 
+// Events go through every few milliseconds rather than after every node: a
+// big catalogue has tens of thousands of nodes, and a pass of the event loop
+// costs more than a node.
 bool ProductDialog::pause(const FillRun &run)
 {
+    static QElapsedTimer sincePause;
+    if (sincePause.isValid() && sincePause.elapsed() < pauseEvery)
+        return run.goesOn();
     QCoreApplication::processEvents(QEventLoop::AllEvents, pauseLimit);
+    sincePause.start();
     return run.goesOn();
 }
 
@@ -119,6 +129,10 @@ void ProductDialog::refresh()
 {
     // A fill waiting in one of its pauses gives way to this one.
     ++m_generation;
+    if (m_loading) {
+        m_refreshAgain = true;
+        return;
+    }
     const FillRun run = currentRun();
     trvProducts->clear();
     if (!m_document)
@@ -131,8 +145,20 @@ void ProductDialog::refresh()
     products->close();
     versions->close();
     types->close();
-    // The warning of a failed load runs an event loop of its own.
-    if (!loadTables({products, versions, types}, this) && !run.goesOn())
+    // The tables load with the event loop running, so that the dialog answers
+    // at once; the dialog may be gone when they are in, and the warning of a
+    // failed load runs an event loop of its own.
+    m_loading = true;
+    const bool loaded = loadTables({products, versions, types}, this, true);
+    if (!run.dialog)
+        return;
+    m_loading = false;
+    if (m_refreshAgain) {
+        m_refreshAgain = false;
+        refresh();
+        return;
+    }
+    if (!loaded && !run.goesOn())
         return;
 
     std::unique_ptr<QDataTable> topTypes(scratchTable());

@@ -54,6 +54,10 @@ private:
     qint64 m_unitId = 0;
     QList<qint64> m_productTypes;
     quint64 m_generation = 0;
+    // The catalogue loads with the event loop running; a refresh asked for
+    // meanwhile waits for the load, which must not begin again under itself.
+    bool m_loading = false;
+    bool m_refreshAgain = false;
     // Made once: an icon reads its file when made, and the tree has one per node.
     QIcon m_typeIcon;
     QIcon m_virtualIcon;

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QMetaMethod>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -342,14 +343,19 @@ bool QDataTable::loadRows(QSqlQuery &query, bool backGround)
         fields.append(exactIndex(query.record(), m_columns.at(i).fieldName, i));
     QSqlRecord shaped = m_connection ? m_connection->convert(QSqlRecord(), m_columns) : QSqlRecord();
     const bool wasEmpty = m_model->rowCount() == 0;
+    // In the background the event loop runs every few milliseconds: after
+    // every row it would cost more than the rows.
+    QElapsedTimer sinceEvents;
     while (query.isValid() && m_connection && !shaped.isEmpty()) {
         shapeLoadedRow(query, fields, shaped);
         appendFilledRow(shaped, RowUnchanged, true);
         // Once the first row is in: the view needs its columns set up only once.
         if (wasEmpty && m_model->rowCount() == 1)
             m_binding->prepare(m_binding->view());
-        if (backGround)
+        if (backGround && (!sinceEvents.isValid() || sinceEvents.elapsed() >= 10)) {
             QCoreApplication::processEvents();
+            sinceEvents.start();
+        }
         if (!query.next())
             break;
     }
