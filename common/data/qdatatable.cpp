@@ -417,8 +417,9 @@ QSqlRecord QDataTable::shapeRow(const QSqlRecord &record, RowSource source)
         return m_connection->convert(record, m_columns);
     // Converted in place: a commit shapes every row it sends back.
     QSqlRecord shaped = record;
-    for (const colInfo &column : qAsConst(m_columns)) {
-        const int field = exactIndex(shaped, column.fieldName);
+    for (int i = 0; i < m_columns.size(); ++i) {
+        const colInfo &column = m_columns.at(i);
+        const int field = exactIndex(shaped, column.fieldName, i);
         if (field < 0 || shaped.isNull(field))
             continue;
         const QVariant converted = m_connection->convert(shaped.value(field), QVariant::Type(column.dataType));
@@ -478,7 +479,11 @@ bool QDataTable::setRow(int row, QSqlRecord record, bool bFill)
         const OwnWrite quiet(this, OwnWrite::Quiet);
         const int state = getRowState(row);
         for (int i = 0; i < m_columns.size(); ++i) {
-            const int field = record.indexOf(m_columns.at(i).fieldName);
+            // The exact name where the column's place says first: a row
+            // usually comes in column order.
+            int field = exactIndex(record, m_columns.at(i).fieldName, i);
+            if (field < 0)
+                field = record.indexOf(m_columns.at(i).fieldName);
             if (field >= 0)
                 writeCell(row, i, field, {items.at(i), items.first(), false}, record, bFill, state);
         }

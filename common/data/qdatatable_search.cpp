@@ -78,17 +78,15 @@ QVector<int> QDataTable::matchingRows(const QVector<int> &columns, const QList<Q
 // A look-up by one hashed field, the common case, builds no lists.
 int QDataTable::locate(const QString &fldName, const QVariant &fldValue)
 {
-    const int column = columnOf(fldName);
-    if (m_state == TableClosed || column < 0 || m_index->kind(fldName) != IndexHash)
+    const int column = m_state == TableClosed ? -1 : columnOf(fldName);
+    const int rows = m_model->rowCount();
+    const int row = column < 0 ? -1 : m_index->firstHashedRow(fldName, fldValue, [&](int row) {
+        return row < rows && getRowState(row) != RowDeleted && sameValue(cellValue(row, column), fldValue);
+    });
+    if (row < 0)
         return locate(QStringList{fldName}, QList<QVariant>{fldValue});
-    const QVector<int> hits = m_index->hashedRows(fldName, fldValue);
-    for (const int row : hits) {
-        if (row < m_model->rowCount() && getRowState(row) != RowDeleted && sameValue(cellValue(row, column), fldValue)) {
-            m_currentRow = row;
-            return row;
-        }
-    }
-    return locate(QStringList{fldName}, QList<QVariant>{fldValue});
+    m_currentRow = row;
+    return row;
 }
 
 int QDataTable::locate(const QStringList &fldNames, const QList<QVariant> &fldValues)

@@ -201,18 +201,20 @@ void RowIndex::rebuildHashes()
     }
 }
 
-QVector<int> RowIndex::hashedRows(const QString &field, const QVariant &value)
+int RowIndex::firstHashedRow(const QString &field, const QVariant &value, const std::function<bool(int)> &passes)
 {
     rebuildHashes();
-    QVector<int> rows;
     const auto index = m_hashes.constFind(field);
     if (index == m_hashes.cend())
-        return rows;
+        return -1;
     const QString key = hashKey(value);
-    for (auto it = index->constFind(key); it != index->cend() && it.key() == key; ++it)
-        rows.append(int(it.value()));
-    std::sort(rows.begin(), rows.end());
-    return rows;
+    int first = -1;
+    for (auto it = index->constFind(key); it != index->cend() && it.key() == key; ++it) {
+        const int row = int(it.value());
+        if ((first < 0 || row < first) && passes(row))
+            first = row;
+    }
+    return first;
 }
 
 QVector<int> RowIndex::hashedRows(const QStringList &fields, const QList<QVariant> &values)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "colinfo.h"
 
 #include <QHash>
@@ -48,8 +50,10 @@ public:
     QMultiHash<QString, QStandardItem *> textIndex(int column) const { return m_texts.value(column); }
     // Rows that the hash indexes of all the fields hold under the values, in order.
     QVector<int> hashedRows(const QStringList &fields, const QList<QVariant> &values);
-    // The same for one field, without building lists: a look-up by key is the common case.
-    QVector<int> hashedRows(const QString &field, const QVariant &value);
+    // The first row (lowest number) of the value in the field's hash index
+    // that passes the check; -1 for none. A look-up by key is the common
+    // case, and builds no lists.
+    int firstHashedRow(const QString &field, const QVariant &value, const std::function<bool(int)> &passes);
     // The rows, in order, that may hold the values: all rows, or those the
     // first searchable column lists under its value.
     QVector<int> candidateRows(const QVector<int> &columns, const QList<QVariant> &values);

@@ -92,7 +92,8 @@ bool TableCommit::runPass(PendingList &list, const QString &script, const char *
     }
     const QList<qlonglong> ids = list.toList();
     std::unique_ptr<PreparedScript> prepared;
-    if (reusable && m_table.m_connection && m_table.database())
+    // Not in the background: the event loop may take the connection away between rows.
+    if (reusable && !m_backGround && m_table.m_connection && m_table.database())
         prepared = std::make_unique<PreparedScript>(*m_table.m_connection, script);
     for (const qlonglong id : ids) {
         const int row = m_table.rowOf(id);
