@@ -95,24 +95,30 @@ void report(const QString &what, double ms, double other, const QString &otherNa
     out << Qt::endl;
 }
 
+// The floor: a bare forward-only query, one item a cell with the value as it comes.
+void fillByHand(QSqlConnection &c, QStandardItemModel &model)
+{
+    QSqlQuery query(c.db);
+    query.setForwardOnly(true);
+    query.exec(QStringLiteral("SELECT id, c_name, n_value, b_flag, d_day FROM t_bench ORDER BY id"));
+    while (query.next()) {
+        QList<QStandardItem *> items;
+        for (int i = 0; i < 5; ++i) {
+            auto *item = new QStandardItem;
+            item->setData(query.value(i), Qt::DisplayRole);
+            items.append(item);
+        }
+        model.appendRow(items);
+    }
+}
+
 void benchLoad(QSqlConnection &c, const QString &backend)
 {
     // The floor first, untimed: the first load of a process also pays for
     // the memory it takes from the system, whichever loader comes first.
     const auto floorLoad = [&] {
         QStandardItemModel model;
-        QSqlQuery query(c.db);
-        query.setForwardOnly(true);
-        query.exec(QStringLiteral("SELECT id, c_name, n_value, b_flag, d_day FROM t_bench ORDER BY id"));
-        while (query.next()) {
-            QList<QStandardItem *> items;
-            for (int i = 0; i < 5; ++i) {
-                auto *item = new QStandardItem;
-                item->setData(query.value(i), Qt::DisplayRole);
-                items.append(item);
-            }
-            model.appendRow(items);
-        }
+        fillByHand(c, model);
     };
     floorLoad();
     const double dataTable = bestOf([&] {
@@ -155,19 +161,7 @@ void benchMemory(QSqlConnection &c, const QString &backend)
     const qint64 ours = heapInUse() - before;
     before = heapInUse();
     auto *model = new QStandardItemModel;
-    QSqlQuery query(c.db);
-    query.setForwardOnly(true);
-    query.exec(QStringLiteral("SELECT id, c_name, n_value, b_flag, d_day FROM t_bench ORDER BY id"));
-    while (query.next()) {
-        QList<QStandardItem *> items;
-        for (int i = 0; i < 5; ++i) {
-            auto *item = new QStandardItem;
-            item->setData(query.value(i), Qt::DisplayRole);
-            items.append(item);
-        }
-        model->appendRow(items);
-    }
-    query.finish();
+    fillByHand(c, *model);
     const qint64 theirs = heapInUse() - before;
     out << QStringLiteral("memory after loading %1 rows: QDataTable %2 MB, QStandardItemModel %3 MB")
            .arg(loadRows).arg(ours / 1e6, 0, 'f', 1).arg(theirs / 1e6, 0, 'f', 1) << Qt::endl;
