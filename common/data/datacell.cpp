@@ -11,8 +11,12 @@ const cellData &defaultLook()
 
 } // namespace
 
+// An item takes a value equal to the one it holds as no change, and a null
+// text equals an empty one: a change of nullness clears the value first.
 void DataCell::setLoadedValue(const QVariant &value)
 {
+    if (QStandardItem::data(CurrentValueRole).isNull() != value.isNull())
+        QStandardItem::setData(QVariant(), CurrentValueRole);
     QStandardItem::setData(value, CurrentValueRole);
     m_originalIsValue = true;
 }

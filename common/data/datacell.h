@@ -13,7 +13,8 @@ class DataCell : public QStandardItem
 public:
     DataCell() = default;
 
-    // The loaded value, which is also the original value until either is written.
+    // The loaded (or saved) value, which is also the original value until
+    // either is written.
     void setLoadedValue(const QVariant &value);
     // The text is the value's own until a text is written; off, the cell
     // answers the text it holds, if any, until it is on again.

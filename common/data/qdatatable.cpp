@@ -516,7 +516,13 @@ void QDataTable::writeCell(int row, int column, int field, const Cell &cell, QSq
         dataCell = nullptr;
     if (dataCell)
         dataCell->setTextFromValue(false);
-    storeValue(cell, value, bFill);
+    // A value read from the database is the cell's value and its original
+    // at once: one write instead of two, none when the server sent back
+    // what the cell held.
+    if (dataCell && bFill)
+        dataCell->setLoadedValue(value);
+    else
+        storeValue(cell, value, bFill);
     cellData display;
     if (dataCell) {
         dataCell->setTextFromValue(true);
