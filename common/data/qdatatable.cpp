@@ -505,7 +505,7 @@ void QDataTable::writeCell(int row, int column, int field, const Cell &cell, QSq
     QVariant value = record.value(field);
     static const QMetaMethod dispInfo = QMetaMethod::fromSignal(&QDataTable::getDispInfo);
     const bool heard = info.visible && isSignalConnected(dispInfo);
-    const bool textIndexed = (info.flags & ColumnTextIndex) && state != RowDeleted;
+    const bool textIndexed = (info.flags & ColumnTextIndex) && state != RowDeleted && m_index->textsBuilt();
     const QVariant previous = cell.fresh ? QVariant() : item->data(CurrentValueRole);
     const QString previousText = cell.fresh || !textIndexed ? QString() : item->data(Qt::DisplayRole).toString();
     const bool hadPrevious = !cell.fresh && (previous.isValid() || item->data(Qt::DisplayRole).isValid());

@@ -162,7 +162,7 @@ bool TableCommit::deletePass()
 // Writes the row the server returned into the table. A script that returns
 // a select without a row did not store the row (another user removed it,
 // say): the commit fails there and the row keeps the user's values.
-bool TableCommit::takeServerRow(int row, QSqlQuery &query, const char *pass)
+bool TableCommit::takeServerRow(int row, QSqlQuery &query, const char *pass, QSqlRecord *server)
 {
     if (!query.isValid()) {
         m_table.m_lastError = QStringLiteral("Commit of table %1 stopped: the %2 script returned no row for %3")
@@ -170,8 +170,12 @@ bool TableCommit::takeServerRow(int row, QSqlQuery &query, const char *pass)
         qWarning().noquote() << m_table.m_lastError;
         return false;
     }
-    m_table.setRow(row, m_table.shapeRow(query.record(), QDataTable::ServerRow), true);
+    // The record is built once: the insert pass reads the new key from it too.
+    const QSqlRecord record = query.record();
+    m_table.setRow(row, m_table.shapeRow(record, QDataTable::ServerRow), true);
     m_table.setRowState(row, RowUnchanged);
+    if (server)
+        *server = record;
     return true;
 }
 
@@ -198,9 +202,10 @@ bool TableCommit::insertPass()
         if (identityFetch)
             m_table.m_connection->scopeIdentity(m_table.objectName(), &query);
         if (query.isSelect()) {
-            if (!takeServerRow(row, query, "insert"))
+            QSqlRecord server;
+            if (!takeServerRow(row, query, "insert", &server))
                 return false;
-            const QVariant newKey = query.record().value(keyField);
+            const QVariant newKey = server.value(keyField);
             qDebug() << "emit dataChanged(" << keyField << oldKey << newKey << m_table.objectName() << ") ";
             emit m_table.dataChanged(keyField, oldKey, newKey, m_table.objectName());
         }
