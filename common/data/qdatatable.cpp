@@ -422,7 +422,12 @@ QSqlRecord QDataTable::shapeRow(const QSqlRecord &record, RowSource source)
         const int field = exactIndex(shaped, column.fieldName, i);
         if (field < 0 || shaped.isNull(field))
             continue;
-        const QVariant converted = m_connection->convert(shaped.value(field), QVariant::Type(column.dataType));
+        // The driver hands back a value of the column's type as it is; not
+        // asking spares the record a copy of its fields.
+        const QVariant value = shaped.value(field);
+        if (value.userType() == column.dataType)
+            continue;
+        const QVariant converted = m_connection->convert(value, QVariant::Type(column.dataType));
         if (!converted.isNull())
             shaped.setValue(field, converted);
     }
