@@ -62,20 +62,19 @@ void MainWindow::createLanguageMenu()
 void MainWindow::setLanguages(HostLanguage *languages)
 {
     m_languages = languages;
-    m_languageMenu->setEnabled(languages);
+    m_languageMenu->setEnabled(languages != nullptr);
     if (languages)
         (languages->language() == QLatin1String("en") ? m_english : m_russian)->setChecked(true);
 }
 
-// A language whose translations did not load leaves the texts as they were
-// written; the menu then shows the language really in use.
+// A part whose translation did not load keeps the texts it is written in;
+// the loader has logged which file, the log says the language as well.
 void MainWindow::chooseLanguage(QAction *action)
 {
     if (!m_languages)
         return;
     if (!m_languages->setLanguage(action->data().toString()))
         qWarning().noquote() << "Not every translation into" << action->data().toString() << "loaded";
-    setLanguages(m_languages);
 }
 
 void MainWindow::setContent(QWidget *content, const QList<QAction *> &actions, const QIcon &icon)
