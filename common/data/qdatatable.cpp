@@ -243,7 +243,28 @@ void QDataTable::installHeader()
 {
     m_model->setColumnCount(m_columns.size());
     for (int i = 0; i < m_columns.size(); ++i)
-        m_model->setHorizontalHeaderItem(i, new QStandardItem(m_columns.at(i).label));
+        m_model->setHorizontalHeaderItem(i, headerItem(m_columns.at(i)));
+}
+
+QStandardItem *QDataTable::headerItem(const colInfo &column) const
+{
+    auto *header = column.headerIcon ? new QStandardItem(*column.headerIcon, column.label)
+                                     : new QStandardItem(column.label);
+    header->setData(column.toolTip.isEmpty() ? column.label : column.toolTip, Qt::ToolTipRole);
+    return header;
+}
+
+bool QDataTable::setColumnLabel(const QString &fieldName, const QString &label, const QString &toolTip)
+{
+    const int column = columnOf(fieldName);
+    if (column < 0)
+        return false;
+    m_columns[column].label = label;
+    m_columns[column].toolTip = toolTip;
+    // A table never opened has no header yet; opening it makes one from the columns.
+    if (column < m_model->columnCount())
+        m_model->setHorizontalHeaderItem(column, headerItem(m_columns.at(column)));
+    return true;
 }
 
 bool QDataTable::fillTable(bool backGround, bool printQuery)
@@ -267,14 +288,7 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
     clear();
     if (m_columns.isEmpty())
         generateColumns(query.record());
-    m_model->setColumnCount(m_columns.size());
-    for (int i = 0; i < m_columns.size(); ++i) {
-        const colInfo &column = m_columns.at(i);
-        auto *header = column.headerIcon ? new QStandardItem(*column.headerIcon, column.label)
-                                         : new QStandardItem(column.label);
-        header->setData(column.toolTip.isEmpty() ? column.label : column.toolTip, Qt::ToolTipRole);
-        m_model->setHorizontalHeaderItem(i, header);
-    }
+    installHeader();
     // The hash indexes are built from the loaded cells on first use, once,
     // rather than entry by entry while the rows come in.
     m_index->forgetRowNumbers();
@@ -296,8 +310,8 @@ bool QDataTable::loadFailed(QSqlQuery &query)
     // A statement on a closed database fails without a word.
     if (m_lastError.isEmpty())
         m_lastError = m_connection && m_connection->isConnected() && m_connection->db.isOpen()
-                ? QStringLiteral("the select gave no result set")
-                : QStringLiteral("no connection to the database");
+                ? tr("the select gave no result set")
+                : QSqlConnection::noConnectionText();
     query.finish();
     qWarning().noquote() << QStringLiteral("Table %1 not loaded: %2").arg(objectName(), m_lastError);
     return false;

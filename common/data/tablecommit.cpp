@@ -26,7 +26,7 @@ bool TableCommit::fail(QSqlQuery &query)
 {
     if (m_table.m_lastError.isEmpty())
         m_table.m_lastError = m_table.m_connection ? m_table.m_connection->failureText(query)
-                                                   : QStringLiteral("no connection to the database");
+                                                   : QSqlConnection::noConnectionText();
     query.finish();
     return false;
 }
@@ -165,7 +165,7 @@ bool TableCommit::deletePass()
 bool TableCommit::takeServerRow(int row, QSqlQuery &query, const char *pass, QSqlRecord *server)
 {
     if (!query.isValid()) {
-        m_table.m_lastError = QStringLiteral("Commit of table %1 stopped: the %2 script returned no row for %3")
+        m_table.m_lastError = QDataTable::tr("Commit of table %1 stopped: the %2 script returned no row for %3")
                 .arg(m_table.objectName(), QLatin1String(pass), keyText(m_table.getRecord(row, false)));
         qWarning().noquote() << m_table.m_lastError;
         return false;
