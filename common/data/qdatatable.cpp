@@ -343,8 +343,15 @@ int QDataTable::appendFilledRow(QSqlRecord &record, int state, bool inColumnOrde
             writeCell(row, i, field, {items.at(i), items.first(), true}, record, true, state);
     }
     items.first()->setData(0, LockRole);
+    // The state goes in with the row, like its values: written afterwards it
+    // would tell the views of every loaded row a second time.
+    if (state != RowDeleted)
+        items.first()->setData(state, RowStateRole);
     m_model->appendRow(stampRow(items));
-    setRowState(row, state);
+    if (state == RowDeleted)
+        setRowState(row, RowDeleted);
+    else
+        keepPendingLists(row, rowState(state));
     m_modified = true;
     return row;
 }
@@ -386,6 +393,11 @@ void QDataTable::shapeLoadedRow(const QSqlQuery &query, const QVector<int> &fiel
             continue;
         }
         const QVariant value = query.value(fields.at(i));
+        // The driver hands back a value of the column's type as it is.
+        if (value.userType() == m_columns.at(i).dataType) {
+            shaped.setValue(i, value);
+            continue;
+        }
         const QVariant converted = m_connection->convert(value, QVariant::Type(m_columns.at(i).dataType));
         shaped.setValue(i, converted.isNull() ? value : converted);
     }
