@@ -554,20 +554,23 @@ void QDataTable::writeCell(int row, int column, int field, const Cell &cell, QSq
         dataCell->setLoadedValue(value);
     else
         storeValue(cell, value, bFill);
-    cellData display;
+    // A look (a font and brushes) is made only for a cell that stores one.
+    QString shownText;
     if (dataCell) {
         dataCell->setTextFromValue(true);
     } else {
+        cellData display;
         display.text = record.isNull(field) ? QString() : value.toString();
         if (heard)
             emit getDispInfo(column, &value, &display, &record, state);
         storeDisplay(item, display, cell.fresh);
+        shownText = display.text;
     }
 
     // The listener may have changed its copy of the value; the cell holds the record's.
     m_index->valueWritten(row, column, previous, hadPrevious, heard ? record.value(field) : value);
     if (textIndexed)
-        m_index->textWritten(column, cell.first, previousText, hadPrevious, display.text);
+        m_index->textWritten(column, cell.first, previousText, hadPrevious, shownText);
 }
 
 void QDataTable::storeValue(const Cell &cell, const QVariant &value, bool bFill)

@@ -32,22 +32,6 @@ ValueClass classOf(const QVariant &value)
     }
 }
 
-QString keyOf(int valueClass, const QVariant &value)
-{
-    switch (valueClass) {
-    case IntegerClass:
-        return QString::number(value.toLongLong());
-    case RealClass: {
-        const double number = value.toDouble();
-        return QString::number(number == 0 ? 0.0 : number, 'g', 17);
-    }
-    case BoolClass:
-        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    default:
-        return value.toString();
-    }
-}
-
 void insertSorted(QVector<int> &rows, int row)
 {
     rows.insert(std::lower_bound(rows.begin(), rows.end(), row), row);
@@ -86,6 +70,30 @@ RowIndex::HashKey RowIndex::hashKey(const QVariant &value)
     key.numeric = isNumber;
     if (key.numeric)
         key.text.clear();
+    return key;
+}
+
+// The key of a value of the scan index's class; integers make no string.
+RowIndex::HashKey RowIndex::scanKey(int valueClass, const QVariant &value)
+{
+    HashKey key;
+    switch (valueClass) {
+    case IntegerClass:
+        key.number = value.toLongLong();
+        key.numeric = true;
+        break;
+    case RealClass: {
+        const double number = value.toDouble();
+        key.text = QString::number(number == 0 ? 0.0 : number, 'g', 17);
+        break;
+    }
+    case BoolClass:
+        key.text = value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+        break;
+    default:
+        key.text = value.toString();
+        break;
+    }
     return key;
 }
 
@@ -303,7 +311,7 @@ const RowIndex::ScanIndex *RowIndex::scanIndex(int column)
         for (int row = 0; row < m_model.rowCount(); ++row) {
             const QVariant value = cellValue(row, column);
             if (!value.isNull())
-                index.rows[keyOf(index.valueClass, value)].append(row);
+                index.rows[scanKey(index.valueClass, value)].append(row);
         }
     }
     it = m_scans.insert(column, index);
@@ -321,9 +329,9 @@ void RowIndex::updateScanIndex(int column, int row, const QVariant &previous, co
         return;
     }
     if (!previous.isNull())
-        removeSorted(index.rows[keyOf(index.valueClass, previous)], row);
+        removeSorted(index.rows[scanKey(index.valueClass, previous)], row);
     if (!value.isNull())
-        insertSorted(index.rows[keyOf(index.valueClass, value)], row);
+        insertSorted(index.rows[scanKey(index.valueClass, value)], row);
 }
 
 QVector<int> RowIndex::candidateRows(const QVector<int> &columns, const QList<QVariant> &values)
@@ -333,7 +341,7 @@ QVector<int> RowIndex::candidateRows(const QVector<int> &columns, const QList<QV
             continue;
         const ScanIndex *index = scanIndex(columns.at(i));
         if (index && classOf(values.at(i)) == index->valueClass)
-            return index->rows.value(keyOf(index->valueClass, values.at(i)));
+            return index->rows.value(scanKey(index->valueClass, values.at(i)));
     }
     QVector<int> all(m_model.rowCount());
     std::iota(all.begin(), all.end(), 0);

@@ -78,12 +78,13 @@ private:
     };
     friend uint qHash(const HashKey &key, uint seed) { return key.numeric ? qHash(key.number, seed) : qHash(key.text, seed); }
     static HashKey hashKey(const QVariant &value);
+    static HashKey scanKey(int valueClass, const QVariant &value);
     using HashIndex = QMultiHash<HashKey, qlonglong>;
 
     struct ScanIndex
     {
         int valueClass = 0;
-        QHash<QString, QVector<int>> rows;
+        QHash<HashKey, QVector<int>> rows;
     };
     QVariant cellValue(int row, int column) const;
     int columnOf(const QString &field) const;

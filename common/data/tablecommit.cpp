@@ -12,6 +12,7 @@
 #include <QStandardItemModel>
 
 #include <memory>
+#include <optional>
 
 TableCommit::TableCommit(QDataTable &table, bool backGround) : m_table(table), m_backGround(backGround)
 {
@@ -124,11 +125,15 @@ bool TableCommit::runRow(const QString &script, const char *pass, qlonglong id, 
         return false;
     const QSqlRecord record = m_table.getRecord(row, false);
     const QSqlRecord bound = boundRecord(script, row, record);
-    QSqlQuery own(*m_table.database());
+    // A query of its own only when the prepared one did not run: making one
+    // costs a result object of the driver's for every row.
+    std::optional<QSqlQuery> own;
     const bool ranPrepared = prepared && prepared->exec(bound);
-    if (!ranPrepared)
-        connection->execScript(script, &own, bound, false);
-    QSqlQuery &query = ranPrepared ? prepared->query() : own;
+    if (!ranPrepared) {
+        own.emplace(*m_table.database());
+        connection->execScript(script, &*own, bound, false);
+    }
+    QSqlQuery &query = ranPrepared ? prepared->query() : *own;
     // A statement that never ran (a closed database) leaves no error
     // text behind: only an active query has run.
     if (query.isActive() && query.lastError().type() == QSqlError::NoError && done(id, row, record, query)) {
