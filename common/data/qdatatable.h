@@ -245,6 +245,8 @@ private:
     QVariant cellValue(int row, int column) const;
     bool rowMatches(int row, const QVector<int> &columns, const QList<QVariant> &values) const;
     QVector<int> matchingRows(const QVector<int> &columns, const QList<QVariant> &values, int limit);
+    // Writes the row's current values into a record that getRecord made.
+    void readRow(int row, QSqlRecord &record) const;
     bool mergeRows(QSqlQuery &query);
     static QString reportText(const QVariant &value);
     // Where a row to shape comes from: a load, or a server's answer to a commit script.

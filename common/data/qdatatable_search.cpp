@@ -148,14 +148,31 @@ void QDataTable::getRows(QDataTable *target, const QStringList &fldNames, const 
             return;
         columns.append(column);
     }
-    // Index hits are checked like scanned rows: an index can hold rows that
-    // no longer match, and copying them would hand out wrong rows.
-    QVector<int> rows = m_index->allHashed(fldNames) ? m_index->hashedRows(fldNames, fldValues)
-                                            : matchingRows(columns, fldValues, -1);
-    for (const int row : qAsConst(rows)) {
-        if (row >= m_model->rowCount() || getRowState(row) == RowDeleted || !rowMatches(row, columns, fldValues))
+    const bool hashed = m_index->allHashed(fldNames);
+    const QVector<int> rows = hashed ? m_index->hashedRows(fldNames, fldValues) : matchingRows(columns, fldValues, -1);
+    QSqlRecord copy;
+    for (const int row : rows) {
+        // Index hits are checked like scanned rows: an index can hold rows
+        // that no longer match, and copying them would hand out wrong rows.
+        if (hashed && (row >= m_model->rowCount() || getRowState(row) == RowDeleted
+                       || !rowMatches(row, columns, fldValues)))
             continue;
-        target->appendCopy(getRecord(row, false));
+        // One record takes every row: making one a row cost as much as the copy.
+        if (copy.isEmpty() || m_state == TableOpenWithoutData)
+            copy = getRecord(row, false);
+        else
+            readRow(row, copy);
+        target->appendCopy(copy);
+    }
+}
+
+void QDataTable::readRow(int row, QSqlRecord &record) const
+{
+    for (int i = 0; i < m_columns.size(); ++i) {
+        if (const QStandardItem *item = m_model->item(row, i))
+            record.setValue(i, item->data(CurrentValueRole));
+        else
+            record.setNull(i);
     }
 }
 
