@@ -62,6 +62,8 @@ set(CPACK_PACKAGE_CONTACT "Varkolin developers <varkolin@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Reference book of production sites, with the Varkolin common library")
 set(CPACK_PACKAGE_DESCRIPTION "The Varkolin program with the production sites module, the common library \
 that modules are built on (headers and CMake package included), and the database driver for SQLite and PostgreSQL.")
+# Debug information stays in the build tree.
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

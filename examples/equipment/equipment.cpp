@@ -34,6 +34,7 @@ QDataSet *makeDocument(QObject *parent)
     auto *table = new QDataTable(QStringLiteral("t_equipment"), connection, document);
     table->setScripts(QStringLiteral("EQUIPMENT_SELECT"), QStringLiteral("EQUIPMENT_UPDATE"),
                       QStringLiteral("EQUIPMENT_INSERT"), QStringLiteral("EQUIPMENT_DELETE"));
+    table->setKeyField(QStringLiteral("id"));
     // The key counts down from -1 in new rows until the insert script returns the real one.
     table->addColumn(QStringLiteral("id"), QVariant::LongLong, false, QString(), -1);
     table->addColumn(QStringLiteral("c_name"), QVariant::String, true, QStringLiteral("Machine"), 0, 300);
@@ -80,6 +81,8 @@ public:
     bool initView() override
     {
         m_view = new QTableView(this);
+        // The host keeps the column widths and order of a named view for each user.
+        m_view->setObjectName(QStringLiteral("tvEquipment"));
         m_table->setView(m_view);
         viewLayout->addWidget(m_view);
         return true;
