@@ -18,7 +18,7 @@ work=$(mktemp -d)
 chmod 755 "$work"
 installed=no
 cleanup() {
-    [ "$installed" = no ] || $sudo apt-get remove -y -qq varkolin >/dev/null
+    [ "$installed" = no ] || $sudo apt-get purge -y -qq varkolin >/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -28,11 +28,10 @@ cmake --build "$work/build" -j"$(nproc)"
 (cd "$work/build" && cpack -G DEB >/dev/null)
 mv "$work"/build/varkolin_*.deb "$work"/
 rm -rf "$work/build"
-package=$(ls "$work"/varkolin_*.deb)
-dpkg-deb --field "$package" Package Version Depends Recommends
+dpkg-deb --field "$work"/varkolin_*.deb Package Version Depends Recommends
 
 installed=yes
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$package"
+(cd "$work" && $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq ./varkolin_*.deb)
 home="$work/home"
 mkdir "$home"
 # A new user's environment: nothing of the person running the check is read.
