@@ -166,6 +166,7 @@ private:
             m_panel->OnChange();
             return;
         }
+        // Only a hint for the next machine: a setting not written loses nothing.
         QDbSettings().setValue(QLatin1String(lastNumberKey), m_number->text());
         showMachine();
     }
