@@ -397,8 +397,13 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     qInstallMessageHandler(quietDebug);
-    benchFilter();
-    benchLocate();
-    benchGetRows();
+    // VARKOLIN_BENCH_CASE=filter, locate or rows runs one case alone (for a profiler).
+    const QString only = qEnvironmentVariable("VARKOLIN_BENCH_CASE");
+    if (only.isEmpty() || only == QLatin1String("filter"))
+        benchFilter();
+    if (only.isEmpty() || only == QLatin1String("locate"))
+        benchLocate();
+    if (only.isEmpty() || only == QLatin1String("rows"))
+        benchGetRows();
     return resultsAgree ? 0 : 1;
 }

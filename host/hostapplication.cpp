@@ -26,6 +26,7 @@ const char demoLogin[] = "admin";
 HostApplication::HostApplication(const HostOptions &options)
     : m_options(options)
     , m_settings(QStringLiteral("Varkolin"), QStringLiteral("Varkolin"))
+    , m_language(options.localeDir())
     , m_database(options)
 {
 }
@@ -79,10 +80,8 @@ int HostApplication::runWindow()
 // Russian, the default, translates the program; English translates the module.
 void HostApplication::installTranslation()
 {
-    const QString name = m_options.locale() == QLatin1String("en") ? QStringLiteral("varkolin_en")
-                                                                   : QStringLiteral("host_ru");
-    if (m_translator.load(name, m_options.localeDir()))
-        QCoreApplication::installTranslator(&m_translator);
+    m_language.setLanguage(m_options.locale());
+    m_language.addPart(QStringLiteral("host"), QStringLiteral("en"));
 }
 
 // Everything the library reads is there before the first query runs.
@@ -96,7 +95,6 @@ void HostApplication::publishSettings()
     setHostNoStoredProc(m_options.noStoredProc());
     setHostLibDir(QFileInfo(m_options.moduleFile()).absolutePath());
     setHostRepoPath(m_options.repoPath());
-    setHostLocale(m_options.locale());
     setHostLocaleDir(m_options.localeDir());
     setHostPopupList(&m_popups);
     setHostSettings(&m_settings);
@@ -149,6 +147,7 @@ bool HostApplication::showModule()
         fail(m_module->errorText());
         return false;
     }
+    m_language.addPart(m_module->translationBase(), QStringLiteral("ru"));
     m_window.reset(new MainWindow(&m_popups));
     QWidget *content = m_module->createContent(m_window.get());
     if (!content) {
@@ -159,6 +158,7 @@ bool HostApplication::showModule()
     auto *documents = new UnitDocuments(content, m_window.get());
     m_window->setContent(content, m_module->toolBarActions(content) << documents->action(), m_module->icon());
     m_window->setSession(hostLoggedInName(), m_options.databaseDisplay());
+    m_window->setLanguages(&m_language);
     m_layouts.reset(new LayoutKeeper(m_window.get(), content));
     m_layouts->restoreGeometry();
     m_layouts->restoreTables();

@@ -2,12 +2,12 @@
 
 #include "databaseopener.h"
 #include "eventhandlers.h"
+#include "hostlanguage.h"
 #include "liblist.h"
 
 #include <QCoreApplication>
 #include <QList>
 #include <QSettings>
-#include <QTranslator>
 
 #include <memory>
 
@@ -47,7 +47,7 @@ private:
 
     const HostOptions &m_options;
     QSettings m_settings;
-    QTranslator m_translator;
+    HostLanguage m_language;
     QList<QWidget *> m_popups;
     libList m_libraries;
     eventHandlerMap m_eventHandlers;

@@ -1,9 +1,14 @@
 #include "mainwindow.h"
+#include "hostlanguage.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
+#include <QDebug>
 #include <QIcon>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -18,6 +23,7 @@ MainWindow::MainWindow(QList<QWidget *> *popups, QWidget *parent)
     m_toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     statusBar()->addPermanentWidget(m_session);
     createActions();
+    createLanguageMenu();
     retranslate();
     resize(1000, 700);
 }
@@ -35,6 +41,42 @@ void MainWindow::createActions()
     addAction(m_quit);
 }
 
+void MainWindow::createLanguageMenu()
+{
+    m_languageMenu = menuBar()->addMenu(QString());
+    m_languageMenu->setObjectName(QStringLiteral("menuLanguage"));
+    auto *group = new QActionGroup(this);
+    m_russian = group->addAction(QString());
+    m_russian->setObjectName(QStringLiteral("actLanguageRu"));
+    m_russian->setData(QStringLiteral("ru"));
+    m_english = group->addAction(QString());
+    m_english->setObjectName(QStringLiteral("actLanguageEn"));
+    m_english->setData(QStringLiteral("en"));
+    for (QAction *action : group->actions())
+        action->setCheckable(true);
+    m_languageMenu->addActions(group->actions());
+    m_languageMenu->setEnabled(false);
+    connect(group, &QActionGroup::triggered, this, &MainWindow::chooseLanguage);
+}
+
+void MainWindow::setLanguages(HostLanguage *languages)
+{
+    m_languages = languages;
+    m_languageMenu->setEnabled(languages != nullptr);
+    if (languages)
+        (languages->language() == QLatin1String("en") ? m_english : m_russian)->setChecked(true);
+}
+
+// A part whose translation did not load keeps the texts it is written in;
+// the loader has logged which file, the log says the language as well.
+void MainWindow::chooseLanguage(QAction *action)
+{
+    if (!m_languages)
+        return;
+    if (!m_languages->setLanguage(action->data().toString()))
+        qWarning().noquote() << "Not every translation into" << action->data().toString() << "loaded";
+}
+
 void MainWindow::setContent(QWidget *content, const QList<QAction *> &actions, const QIcon &icon)
 {
     m_content = content;
@@ -46,7 +88,14 @@ void MainWindow::setContent(QWidget *content, const QList<QAction *> &actions, c
     m_toolBar->addAction(m_refresh);
     if (!icon.isNull())
         setWindowIcon(icon);
-    const QString title = content ? content->windowTitle() : QString();
+    showTitle(content ? content->windowTitle() : QString());
+    // The content names itself anew in another language.
+    if (content)
+        connect(content, &QWidget::windowTitleChanged, this, &MainWindow::showTitle, Qt::UniqueConnection);
+}
+
+void MainWindow::showTitle(const QString &title)
+{
     setWindowTitle(title.isEmpty() ? QStringLiteral("Varkolin") : title);
 }
 
@@ -89,6 +138,9 @@ void MainWindow::retranslate()
     m_refresh->setText(tr("Refresh"));
     m_refresh->setToolTip(tr("Load the list again from the database"));
     m_quit->setText(tr("Quit"));
+    m_languageMenu->setTitle(tr("Language"));
+    m_russian->setText(tr("Russian"));
+    m_english->setText(tr("English"));
     showSession();
 }
 

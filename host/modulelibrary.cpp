@@ -1,4 +1,5 @@
 #include "modulelibrary.h"
+#include "liblist.h"
 
 #include <QAction>
 #include <QFile>
@@ -94,4 +95,9 @@ QIcon ModuleLibrary::icon() const
 QString ModuleLibrary::directory() const
 {
     return QFileInfo(m_library.fileName()).absolutePath();
+}
+
+QString ModuleLibrary::translationBase()
+{
+    return libList::translationBase(&m_library, QFileInfo(m_library.fileName()).fileName());
 }

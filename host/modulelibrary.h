@@ -22,6 +22,8 @@ public:
     QWidget *createContent(QWidget *parent);
     QList<QAction *> toolBarActions(QWidget *content) const;
     QIcon icon() const;
+    // The base name of the module's translation files, as the library loader finds it.
+    QString translationBase();
 
     QString directory() const;
     QString errorText() const { return m_error; }

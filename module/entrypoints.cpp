@@ -44,6 +44,13 @@ VARKOLIN_EXPORT QWidget *getEditor(QDataSet *document, QWidget *parent)
     return new VarkolinEditor(document, parent);
 }
 
+// The translations are named after the module, not after the library file
+// ("varkolin_en", not "libVarkolin_en").
+VARKOLIN_EXPORT QString getSysName()
+{
+    return QStringLiteral("varkolin");
+}
+
 VARKOLIN_EXPORT QIcon getIcon()
 {
     return QIcon(QStringLiteral(":/res/companies.png"));

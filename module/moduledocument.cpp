@@ -42,23 +42,45 @@ const TableDefinition tableDefinitions[] = {
     {"t_division", "SELECT id, c_name FROM sys.t_division WHERE NOT b_is_del;", "", "", "", true},
 };
 
+// Every translated label and tool tip of the module's columns, in one place,
+// so that the language change sets them again as the tables were made.
+struct ColumnLabel
+{
+    const char *table;
+    const char *field;
+    const char *label;   // translated unless translateLabel is false
+    const char *toolTip; // translated; none when null
+    bool translateLabel;
+};
+
+const ColumnLabel columnLabels[] = {
+    {"t_prod_units", "c_name", QT_TRANSLATE_NOOP("ModuleDocument", "Подразделение"), nullptr, true},
+    {"t_prod_units", "b_is_side", QT_TRANSLATE_NOOP("ModuleDocument", "Внешнее"), nullptr, true},
+    {"t_prod_units", "id_division", QT_TRANSLATE_NOOP("ModuleDocument", "Компания"), nullptr, true},
+    {"t_prod_workplace", "c_name", QT_TRANSLATE_NOOP("ModuleDocument", "Рабочее место"), nullptr, true},
+    // The mark column's caption is a sign, the same in every language.
+    {"t_prod_workplace", "v", "v", QT_TRANSLATE_NOOP("ModuleDocument", "Персональный склад стороннего предприятия"),
+     false},
+    {"t_prod_product", "c_name", QT_TRANSLATE_NOOP("ModuleDocument", "Выпускаемые изделия"), nullptr, true},
+};
+
 void addUnitColumns(QDataTable *table)
 {
     table->addColumn(QStringLiteral("id"), 4, false, QString(), -1, 100);
-    table->addColumn(QStringLiteral("c_name"), 10, true, ModuleDocument::tr("Подразделение"), 0, 300, QVariant(), 64);
-    table->addColumn(QStringLiteral("b_is_side"), 1, true, ModuleDocument::tr("Внешнее"), 0, 150, QVariant(), 16);
-    table->addColumn(QStringLiteral("id_division"), 4, true, ModuleDocument::tr("Компания"), 0, 200);
+    table->addColumn(QStringLiteral("c_name"), 10, true, QString(), 0, 300, QVariant(), 64);
+    table->addColumn(QStringLiteral("b_is_side"), 1, true, QString(), 0, 150, QVariant(), 16);
+    table->addColumn(QStringLiteral("id_division"), 4, true, QString(), 0, 200);
     table->addColumn(QStringLiteral("id_storage"), 4, false, QString(), 0, 100);
 }
 
 // Workplaces and products share their first four columns: the row, its
 // unit and the attribute (a storage or a product version) with its name.
-void addAttributeColumns(QDataTable *table, const QString &label)
+void addAttributeColumns(QDataTable *table)
 {
     table->addColumn(QStringLiteral("id"), 4, false, QString(), -1, 100);
     table->addColumn(QStringLiteral("id_unit"), 4, false, QString(), -1, 100);
     table->addColumn(QStringLiteral("id_attribute"), 4, false, QString(), -1, 100);
-    table->addColumn(QStringLiteral("c_name"), 10, true, label, 0, 300, QVariant(), 64);
+    table->addColumn(QStringLiteral("c_name"), 10, true, QString(), 0, 300, QVariant(), 64);
 }
 
 void addColumns(QDataTable *table)
@@ -67,13 +89,30 @@ void addColumns(QDataTable *table)
     if (name == QLatin1String("t_prod_units")) {
         addUnitColumns(table);
     } else if (name == QLatin1String("t_prod_workplace")) {
-        addAttributeColumns(table, ModuleDocument::tr("Рабочее место"));
-        table->addColumn(QStringLiteral("v"), 1, true, QStringLiteral("v"), 0, 50, false, 16,
-                         ModuleDocument::tr("Персональный склад стороннего предприятия"));
+        addAttributeColumns(table);
+        table->addColumn(QStringLiteral("v"), 1, true, QString(), 0, 50, false, 16);
     } else if (name == QLatin1String("t_prod_product")) {
-        addAttributeColumns(table, ModuleDocument::tr("Выпускаемые изделия"));
+        addAttributeColumns(table);
+    }
+    labelColumns(table);
+}
+
+} // namespace
+
+void labelColumns(QDataTable *table)
+{
+    if (!table)
+        return;
+    for (const ColumnLabel &column : columnLabels) {
+        if (table->objectName() != QLatin1String(column.table))
+            continue;
+        const QString label = column.translateLabel ? ModuleDocument::tr(column.label) : QString::fromUtf8(column.label);
+        table->setColumnLabel(QString::fromUtf8(column.field), label,
+                              column.toolTip ? ModuleDocument::tr(column.toolTip) : QString());
     }
 }
+
+namespace {
 
 // Guarded: a host that destroys the set's parent gets a new set next time
 // instead of a dangling one.

@@ -19,6 +19,10 @@ QDataSet *moduleDocument(QObject *parent);
 // connection, as Qt children of the parent. No table is opened.
 void addModuleTables(QDataSet *document, QObject *parent);
 
+// Sets the translated captions and tool tips of the table's columns, as the
+// set made them, for the language now installed; other tables keep theirs.
+void labelColumns(QDataTable *table);
+
 // Watches tables that are closed now; report() then tells the user of each
 // one whose load failed since, with the database's reason, so that an empty
 // list only ever means no rows. A table without a connection or select

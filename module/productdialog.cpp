@@ -259,9 +259,10 @@ void ProductDialog::fillProduct(QTreeWidgetItem *parent)
         return;
     const FillRun run = currentRun();
 
-    std::unique_ptr<QDataTable> ofProduct(scratchTable());
-    versions->getRows(ofProduct.get(), QStringLiteral("id_product"), product);
-    const ScratchRows rows(ofProduct.get());
+    if (!m_versionRows)
+        m_versionRows.reset(scratchTable());
+    versions->getRows(m_versionRows.get(), QStringLiteral("id_product"), product);
+    const ScratchRows rows(m_versionRows.get());
     const int idColumn = rows.column(QStringLiteral("id"));
     const int nameColumn = rows.column(QStringLiteral("c_name"));
     const int partColumn = rows.column(QStringLiteral("c_part_num"));

@@ -23,12 +23,14 @@ QPointer<VarkolinContent> content;
 
 const int savedTipMs = 4000;
 
+const char caption[] = QT_TRANSLATE_NOOP("VarkolinContent", "Справочник участков производства");
+
 } // namespace
 
 VarkolinContent::VarkolinContent(QWidget *parent)
     : QUserInterface(parent)
 {
-    setCaption(tr("Справочник участков производства"));
+    setCaption(tr(caption));
     document = moduleDocument(this);
     initView();
     initEditor();
@@ -154,6 +156,18 @@ void VarkolinContent::refresh()
     if (view)
         view->refresh();
     onUpdateUI();
+}
+
+// The frame's form keeps no caption or status of its own: both are set again
+// in the new language. A status still empty waits for the first refresh.
+void VarkolinContent::changeEvent(QEvent *event)
+{
+    QUserInterface::changeEvent(event);
+    if (event->type() != QEvent::LanguageChange)
+        return;
+    setCaption(tr(caption));
+    if (!Status->text().isEmpty())
+        onUpdateUI();
 }
 
 void VarkolinContent::onUpdateUI()

@@ -43,6 +43,9 @@ public slots:
     // Reloads the units and shows their number.
     void refresh() override;
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private slots:
     void closeEditor();
     void showEditor();

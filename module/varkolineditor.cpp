@@ -72,10 +72,14 @@ QDataTable *VarkolinEditor::bindTable(const char *name, QTableView *view)
     return table;
 }
 
+// The lists' captions are the data set's, made once from translated texts.
 void VarkolinEditor::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::LanguageChange)
+    if (event->type() == QEvent::LanguageChange) {
         retranslateUi(this);
+        labelColumns(m_workplaces);
+        labelColumns(m_products);
+    }
     QWidget::changeEvent(event);
 }
 

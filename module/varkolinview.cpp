@@ -51,10 +51,13 @@ VarkolinView::~VarkolinView()
         m_units->setView(nullptr);
 }
 
+// The list's captions are the data set's, made once from translated texts.
 void VarkolinView::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::LanguageChange)
+    if (event->type() == QEvent::LanguageChange) {
         retranslateUi(this);
+        labelColumns(m_units);
+    }
     QWidget::changeEvent(event);
 }
 

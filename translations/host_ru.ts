@@ -239,6 +239,18 @@
         <source>User: %1  ·  Database: %2</source>
         <translation>Пользователь: %1  ·  База данных: %2</translation>
     </message>
+    <message>
+        <source>Language</source>
+        <translation>Язык</translation>
+    </message>
+    <message>
+        <source>Russian</source>
+        <translation>Русский</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>Английский</translation>
+    </message>
 </context>
 <context>
     <name>ModuleLibrary</name>

@@ -148,6 +148,24 @@
         <source>Запись &quot;%1&quot; изменена или удалена другим пользователем. Обновите данные и повторите.</source>
         <translation>The record &quot;%1&quot; was changed or deleted by another user. Refresh the data and try again.</translation>
     </message>
+    <message>
+        <source>the select gave no result set</source>
+        <translation>the select gave no result set</translation>
+    </message>
+    <message>
+        <source>Отладка</source>
+        <translation>Debugging</translation>
+    </message>
+    <message>
+        <source>Таблица &apos;%1&apos;
+ID = %2</source>
+        <translation>Table &apos;%1&apos;
+ID = %2</translation>
+    </message>
+    <message>
+        <source>Commit of table %1 stopped: the %2 script returned no row for %3</source>
+        <translation>Commit of table %1 stopped: the %2 script returned no row for %3</translation>
+    </message>
 </context>
 <context>
     <name>QDocCreator</name>

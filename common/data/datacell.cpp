@@ -15,7 +15,9 @@ const cellData &defaultLook()
 // text equals an empty one: a change of nullness clears the value first.
 void DataCell::setLoadedValue(const QVariant &value)
 {
-    if (QStandardItem::data(CurrentValueRole).isNull() != value.isNull())
+    // A new cell holds nothing to compare with: one write, not two.
+    const QVariant held = QStandardItem::data(CurrentValueRole);
+    if (held.isValid() && held.isNull() != value.isNull())
         QStandardItem::setData(QVariant(), CurrentValueRole);
     QStandardItem::setData(value, CurrentValueRole);
     m_originalIsValue = true;

@@ -243,7 +243,28 @@ void QDataTable::installHeader()
 {
     m_model->setColumnCount(m_columns.size());
     for (int i = 0; i < m_columns.size(); ++i)
-        m_model->setHorizontalHeaderItem(i, new QStandardItem(m_columns.at(i).label));
+        m_model->setHorizontalHeaderItem(i, headerItem(m_columns.at(i)));
+}
+
+QStandardItem *QDataTable::headerItem(const colInfo &column) const
+{
+    auto *header = column.headerIcon ? new QStandardItem(*column.headerIcon, column.label)
+                                     : new QStandardItem(column.label);
+    header->setData(column.toolTip.isEmpty() ? column.label : column.toolTip, Qt::ToolTipRole);
+    return header;
+}
+
+bool QDataTable::setColumnLabel(const QString &fieldName, const QString &label, const QString &toolTip)
+{
+    const int column = columnOf(fieldName);
+    if (column < 0)
+        return false;
+    m_columns[column].label = label;
+    m_columns[column].toolTip = toolTip;
+    // A table never opened has no header yet; opening it makes one from the columns.
+    if (column < m_model->columnCount())
+        m_model->setHorizontalHeaderItem(column, headerItem(m_columns.at(column)));
+    return true;
 }
 
 bool QDataTable::fillTable(bool backGround, bool printQuery)
@@ -267,14 +288,7 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
     clear();
     if (m_columns.isEmpty())
         generateColumns(query.record());
-    m_model->setColumnCount(m_columns.size());
-    for (int i = 0; i < m_columns.size(); ++i) {
-        const colInfo &column = m_columns.at(i);
-        auto *header = column.headerIcon ? new QStandardItem(*column.headerIcon, column.label)
-                                         : new QStandardItem(column.label);
-        header->setData(column.toolTip.isEmpty() ? column.label : column.toolTip, Qt::ToolTipRole);
-        m_model->setHorizontalHeaderItem(i, header);
-    }
+    installHeader();
     // The hash indexes are built from the loaded cells on first use, once,
     // rather than entry by entry while the rows come in.
     m_index->forgetRowNumbers();
@@ -296,8 +310,8 @@ bool QDataTable::loadFailed(QSqlQuery &query)
     // A statement on a closed database fails without a word.
     if (m_lastError.isEmpty())
         m_lastError = m_connection && m_connection->isConnected() && m_connection->db.isOpen()
-                ? QStringLiteral("the select gave no result set")
-                : QStringLiteral("no connection to the database");
+                ? tr("the select gave no result set")
+                : QSqlConnection::noConnectionText();
     query.finish();
     qWarning().noquote() << QStringLiteral("Table %1 not loaded: %2").arg(objectName(), m_lastError);
     return false;
@@ -329,8 +343,15 @@ int QDataTable::appendFilledRow(QSqlRecord &record, int state, bool inColumnOrde
             writeCell(row, i, field, {items.at(i), items.first(), true}, record, true, state);
     }
     items.first()->setData(0, LockRole);
+    // The state goes in with the row, like its values: written afterwards it
+    // would tell the views of every loaded row a second time.
+    if (state != RowDeleted)
+        items.first()->setData(state, RowStateRole);
     m_model->appendRow(stampRow(items));
-    setRowState(row, state);
+    if (state == RowDeleted)
+        setRowState(row, RowDeleted);
+    else
+        keepPendingLists(row, rowState(state));
     m_modified = true;
     return row;
 }
@@ -372,6 +393,11 @@ void QDataTable::shapeLoadedRow(const QSqlQuery &query, const QVector<int> &fiel
             continue;
         }
         const QVariant value = query.value(fields.at(i));
+        // The driver hands back a value of the column's type as it is.
+        if (value.userType() == m_columns.at(i).dataType) {
+            shaped.setValue(i, value);
+            continue;
+        }
         const QVariant converted = m_connection->convert(value, QVariant::Type(m_columns.at(i).dataType));
         shaped.setValue(i, converted.isNull() ? value : converted);
     }
@@ -422,7 +448,12 @@ QSqlRecord QDataTable::shapeRow(const QSqlRecord &record, RowSource source)
         const int field = exactIndex(shaped, column.fieldName, i);
         if (field < 0 || shaped.isNull(field))
             continue;
-        const QVariant converted = m_connection->convert(shaped.value(field), QVariant::Type(column.dataType));
+        // The driver hands back a value of the column's type as it is; not
+        // asking spares the record a copy of its fields.
+        const QVariant value = shaped.value(field);
+        if (value.userType() == column.dataType)
+            continue;
+        const QVariant converted = m_connection->convert(value, QVariant::Type(column.dataType));
         if (!converted.isNull())
             shaped.setValue(field, converted);
     }
@@ -505,7 +536,7 @@ void QDataTable::writeCell(int row, int column, int field, const Cell &cell, QSq
     QVariant value = record.value(field);
     static const QMetaMethod dispInfo = QMetaMethod::fromSignal(&QDataTable::getDispInfo);
     const bool heard = info.visible && isSignalConnected(dispInfo);
-    const bool textIndexed = (info.flags & ColumnTextIndex) && state != RowDeleted;
+    const bool textIndexed = (info.flags & ColumnTextIndex) && state != RowDeleted && m_index->textsBuilt();
     const QVariant previous = cell.fresh ? QVariant() : item->data(CurrentValueRole);
     const QString previousText = cell.fresh || !textIndexed ? QString() : item->data(Qt::DisplayRole).toString();
     const bool hadPrevious = !cell.fresh && (previous.isValid() || item->data(Qt::DisplayRole).isValid());
@@ -523,20 +554,23 @@ void QDataTable::writeCell(int row, int column, int field, const Cell &cell, QSq
         dataCell->setLoadedValue(value);
     else
         storeValue(cell, value, bFill);
-    cellData display;
+    // A look (a font and brushes) is made only for a cell that stores one.
+    QString shownText;
     if (dataCell) {
         dataCell->setTextFromValue(true);
     } else {
+        cellData display;
         display.text = record.isNull(field) ? QString() : value.toString();
         if (heard)
             emit getDispInfo(column, &value, &display, &record, state);
         storeDisplay(item, display, cell.fresh);
+        shownText = display.text;
     }
 
     // The listener may have changed its copy of the value; the cell holds the record's.
     m_index->valueWritten(row, column, previous, hadPrevious, heard ? record.value(field) : value);
     if (textIndexed)
-        m_index->textWritten(column, cell.first, previousText, hadPrevious, display.text);
+        m_index->textWritten(column, cell.first, previousText, hadPrevious, shownText);
 }
 
 void QDataTable::storeValue(const Cell &cell, const QVariant &value, bool bFill)

@@ -48,6 +48,10 @@ public:
     // Columns from the record's fields; nothing when the table has columns.
     void generateColumns(const QSqlRecord &record);
     const infoList &columns() const { return m_columns; }
+    // Gives the column of that field a new header caption and tool tip (the
+    // caption when empty), in the view at once: labels made from translated
+    // texts are set again when the language changes. False without such a column.
+    bool setColumnLabel(const QString &fieldName, const QString &label, const QString &toolTip = QString());
     QString keyField() const { return m_keyField; }
 
     // Runs the select and loads its rows; false when no result set came back.
@@ -207,6 +211,7 @@ private:
 
     void resolveScripts();
     void installHeader();
+    QStandardItem *headerItem(const colInfo &column) const;
     QList<QStandardItem *> stampRow(QList<QStandardItem *> items);
     void removeModelRows(int first, int count);
     void keepPendingLists(int row, rowState state);

@@ -80,8 +80,17 @@ int QDataTable::locate(const QString &fldName, const QVariant &fldValue)
 {
     const int column = m_state == TableClosed ? -1 : columnOf(fldName);
     const int rows = m_model->rowCount();
-    const int row = column < 0 ? -1 : m_index->firstHashedRow(fldName, fldValue, [&](int row) {
-        return row < rows && getRowState(row) != RowDeleted && sameValue(cellValue(row, column), fldValue);
+    const auto holdsValue = [&](int row) {
+        if (row >= rows)
+            return false;
+        const QStandardItem *first = m_model->item(row, 0);
+        const QStandardItem *cell = column == 0 ? first : m_model->item(row, column);
+        return first && cell && first->data(RowStateRole).toInt() != RowDeleted
+                && sameValue(cell->data(CurrentValueRole), fldValue);
+    };
+    // One captured reference keeps the check in std::function's own storage: no allocation per call.
+    const int row = column < 0 ? -1 : m_index->firstHashedRow(fldName, fldValue, [&holdsValue](int row) {
+        return holdsValue(row);
     });
     if (row < 0)
         return locate(QStringList{fldName}, QList<QVariant>{fldValue});

@@ -79,8 +79,7 @@ void QDataTable::onIDRequest()
         return;
     const QSqlRecord record = getRecord(row, false);
     const qlonglong id = record.value(QStringLiteral("id")).toLongLong();
-    QMessageBox::information(nullptr, QStringLiteral("Отладка"),
-                             QStringLiteral("Таблица '%1'\nID = %2").arg(objectName()).arg(id),
+    QMessageBox::information(nullptr, tr("Отладка"), tr("Таблица '%1'\nID = %2").arg(objectName()).arg(id),
                              QMessageBox::Ok);
 }
 

@@ -6,6 +6,7 @@
 #include <QStandardItemModel>
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 
 namespace {
@@ -31,29 +32,6 @@ ValueClass classOf(const QVariant &value)
     }
 }
 
-QString keyOf(int valueClass, const QVariant &value)
-{
-    switch (valueClass) {
-    case IntegerClass:
-        return QString::number(value.toLongLong());
-    case RealClass: {
-        const double number = value.toDouble();
-        return QString::number(number == 0 ? 0.0 : number, 'g', 17);
-    }
-    case BoolClass:
-        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    default:
-        return value.toString();
-    }
-}
-
-// A null number reads as "0" in Qt 5: a null must have the key a search for
-// null asks with, and never the key of 0.
-QString hashKey(const QVariant &value)
-{
-    return value.isNull() ? QString() : value.toString();
-}
-
 void insertSorted(QVector<int> &rows, int row)
 {
     rows.insert(std::lower_bound(rows.begin(), rows.end(), row), row);
@@ -68,6 +46,57 @@ void removeSorted(QVector<int> &rows, int row)
 
 } // namespace
 
+// A null number reads as "0" in Qt 5: a null must have the key a search for
+// null asks with, and never the key of 0.
+RowIndex::HashKey RowIndex::hashKey(const QVariant &value)
+{
+    HashKey key;
+    if (value.isNull())
+        return key;
+    const int type = value.userType();
+    const bool fitsLongLong = (type != QMetaType::ULongLong && type != QMetaType::ULong)
+            || value.toULongLong() <= qulonglong(std::numeric_limits<qlonglong>::max());
+    if (classOf(value) == IntegerClass && fitsLongLong) {
+        key.number = value.toLongLong();
+        key.numeric = true;
+        return key;
+    }
+    key.text = value.toString();
+    // Any text that reads as an integer ("5", "05", "+5") shares that number's
+    // key, as QVariant finds them equal to it; texts that differ are told
+    // apart by the row check every user of the index makes.
+    bool isNumber = false;
+    key.number = key.text.toLongLong(&isNumber);
+    key.numeric = isNumber;
+    if (key.numeric)
+        key.text.clear();
+    return key;
+}
+
+// The key of a value of the scan index's class; integers make no string.
+RowIndex::HashKey RowIndex::scanKey(int valueClass, const QVariant &value)
+{
+    HashKey key;
+    switch (valueClass) {
+    case IntegerClass:
+        key.number = value.toLongLong();
+        key.numeric = true;
+        break;
+    case RealClass: {
+        const double number = value.toDouble();
+        key.text = QString::number(number == 0 ? 0.0 : number, 'g', 17);
+        break;
+    }
+    case BoolClass:
+        key.text = value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+        break;
+    default:
+        key.text = value.toString();
+        break;
+    }
+    return key;
+}
+
 RowIndex::RowIndex(const QStandardItemModel &model, const infoList &columns)
     : m_model(model), m_columns(columns)
 {
@@ -79,7 +108,7 @@ bool RowIndex::addKind(const QString &field, int kind)
         return false;
     m_kinds.insert(field, kind);
     if (kind == IndexHash) {
-        m_hashes.insert(field, QMultiHash<QString, qlonglong>());
+        m_hashes.insert(field, HashIndex());
         // Rows already loaded are indexed before the index is first used.
         m_hashesStale = m_hashesStale || m_model.rowCount() > 0;
     }
@@ -106,6 +135,7 @@ void RowIndex::clear()
     for (auto it = m_hashes.begin(); it != m_hashes.end(); ++it)
         it.value().clear();
     m_texts.clear();
+    m_textsBuilt = false;
     m_scans.clear();
     m_hashesStale = false;
 }
@@ -143,7 +173,7 @@ void RowIndex::valueWritten(int row, int column, const QVariant &previous, bool 
     const QString &field = m_columns.at(column).fieldName;
     if (kind(field) != IndexHash)
         return;
-    QMultiHash<QString, qlonglong> &index = m_hashes[field];
+    HashIndex &index = m_hashes[field];
     if (hadPrevious)
         index.remove(hashKey(previous), row);
     index.insert(hashKey(value), row);
@@ -152,6 +182,8 @@ void RowIndex::valueWritten(int row, int column, const QVariant &previous, bool 
 void RowIndex::textWritten(int column, QStandardItem *first, const QString &previousText, bool hadPrevious,
                            const QString &text)
 {
+    if (!m_textsBuilt)
+        return;
     QMultiHash<QString, QStandardItem *> &index = m_texts[column];
     if (hadPrevious)
         index.remove(previousText, first);
@@ -165,7 +197,7 @@ void RowIndex::rowRemoved(int row, const QSqlRecord &record)
             it.value().remove(hashKey(record.value(it.key())), row);
     }
     QStandardItem *first = m_model.item(row, 0);
-    for (auto it = m_texts.begin(); it != m_texts.end(); ++it) {
+    for (auto it = m_texts.begin(); m_textsBuilt && it != m_texts.end(); ++it) {
         const QStandardItem *cell = m_model.item(row, int(it.key()));
         if (cell)
             it.value().remove(cell->data(Qt::DisplayRole).toString(), first);
@@ -174,6 +206,27 @@ void RowIndex::rowRemoved(int row, const QSqlRecord &record)
 
 void RowIndex::rebuildTexts()
 {
+    m_texts.clear();
+    m_textsBuilt = false;
+}
+
+QStringList RowIndex::texts(int column) const
+{
+    buildTexts();
+    return m_texts.value(column).uniqueKeys();
+}
+
+QMultiHash<QString, QStandardItem *> RowIndex::textIndex(int column) const
+{
+    buildTexts();
+    return m_texts.value(column);
+}
+
+void RowIndex::buildTexts() const
+{
+    if (m_textsBuilt)
+        return;
+    m_textsBuilt = true;
     m_texts.clear();
     for (int column = 0; column < m_columns.size(); ++column) {
         if (!(m_columns.at(column).flags & ColumnTextIndex))
@@ -207,7 +260,7 @@ int RowIndex::firstHashedRow(const QString &field, const QVariant &value, const 
     const auto index = m_hashes.constFind(field);
     if (index == m_hashes.cend())
         return -1;
-    const QString key = hashKey(value);
+    const HashKey key = hashKey(value);
     int first = -1;
     for (auto it = index->constFind(key); it != index->cend() && it.key() == key; ++it) {
         const int row = int(it.value());
@@ -258,7 +311,7 @@ const RowIndex::ScanIndex *RowIndex::scanIndex(int column)
         for (int row = 0; row < m_model.rowCount(); ++row) {
             const QVariant value = cellValue(row, column);
             if (!value.isNull())
-                index.rows[keyOf(index.valueClass, value)].append(row);
+                index.rows[scanKey(index.valueClass, value)].append(row);
         }
     }
     it = m_scans.insert(column, index);
@@ -276,9 +329,9 @@ void RowIndex::updateScanIndex(int column, int row, const QVariant &previous, co
         return;
     }
     if (!previous.isNull())
-        removeSorted(index.rows[keyOf(index.valueClass, previous)], row);
+        removeSorted(index.rows[scanKey(index.valueClass, previous)], row);
     if (!value.isNull())
-        insertSorted(index.rows[keyOf(index.valueClass, value)], row);
+        insertSorted(index.rows[scanKey(index.valueClass, value)], row);
 }
 
 QVector<int> RowIndex::candidateRows(const QVector<int> &columns, const QList<QVariant> &values)
@@ -288,7 +341,7 @@ QVector<int> RowIndex::candidateRows(const QVector<int> &columns, const QList<QV
             continue;
         const ScanIndex *index = scanIndex(columns.at(i));
         if (index && classOf(values.at(i)) == index->valueClass)
-            return index->rows.value(keyOf(index->valueClass, values.at(i)));
+            return index->rows.value(scanKey(index->valueClass, values.at(i)));
     }
     QVector<int> all(m_model.rowCount());
     std::iota(all.begin(), all.end(), 0);

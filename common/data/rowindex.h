@@ -37,17 +37,20 @@ public:
     void forgetRowNumbers();
 
     // Upkeep of a cell write: its value, and its display text when the column
-    // keeps a display-text index.
+    // keeps a display-text index and the text indexes are built.
     void valueWritten(int row, int column, const QVariant &previous, bool hadPrevious, const QVariant &value);
     void textWritten(int column, QStandardItem *first, const QString &previousText, bool hadPrevious,
                      const QString &text);
     // Takes out the entries of a row about to go.
     void rowRemoved(int row, const QSqlRecord &record);
+    // The display-text indexes are built from the cells on first use: a
+    // table loaded or copied and never filtered does not pay for them.
     void rebuildTexts();
+    bool textsBuilt() const { return m_textsBuilt; }
 
     // The distinct display texts of a column.
-    QStringList texts(int column) const { return m_texts.value(column).uniqueKeys(); }
-    QMultiHash<QString, QStandardItem *> textIndex(int column) const { return m_texts.value(column); }
+    QStringList texts(int column) const;
+    QMultiHash<QString, QStandardItem *> textIndex(int column) const;
     // Rows that the hash indexes of all the fields hold under the values, in order.
     QVector<int> hashedRows(const QStringList &fields, const QList<QVariant> &values);
     // The first row (lowest number) of the value in the field's hash index
@@ -59,10 +62,29 @@ public:
     QVector<int> candidateRows(const QVector<int> &columns, const QList<QVariant> &values);
 
 private:
+    // A value as the hash indexes key it: an integer, or a text that reads
+    // as one, is keyed by its number, so that the common look-up by id makes
+    // no string; other values by their text. Values with the same text share
+    // a key; a key may hold unequal values ("05" and 5), which users check.
+    struct HashKey
+    {
+        qlonglong number = 0;
+        QString text;
+        bool numeric = false;
+        bool operator==(const HashKey &other) const
+        {
+            return numeric == other.numeric && (numeric ? number == other.number : text == other.text);
+        }
+    };
+    friend uint qHash(const HashKey &key, uint seed) { return key.numeric ? qHash(key.number, seed) : qHash(key.text, seed); }
+    static HashKey hashKey(const QVariant &value);
+    static HashKey scanKey(int valueClass, const QVariant &value);
+    using HashIndex = QMultiHash<HashKey, qlonglong>;
+
     struct ScanIndex
     {
         int valueClass = 0;
-        QHash<QString, QVector<int>> rows;
+        QHash<HashKey, QVector<int>> rows;
     };
     QVariant cellValue(int row, int column) const;
     int columnOf(const QString &field) const;
@@ -73,9 +95,11 @@ private:
     const QStandardItemModel &m_model;
     const infoList &m_columns;
     QMap<QString, int> m_kinds;
-    QHash<QString, QMultiHash<QString, qlonglong>> m_hashes;
+    QHash<QString, HashIndex> m_hashes;
     // Rows moved or removed: the hash indexes' row numbers are rebuilt before use.
     bool m_hashesStale = false;
-    QMap<qlonglong, QMultiHash<QString, QStandardItem *>> m_texts;
+    void buildTexts() const;
+    mutable QMap<qlonglong, QMultiHash<QString, QStandardItem *>> m_texts;
+    mutable bool m_textsBuilt = false;
     QHash<int, ScanIndex> m_scans;
 };

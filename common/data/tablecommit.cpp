@@ -12,6 +12,7 @@
 #include <QStandardItemModel>
 
 #include <memory>
+#include <optional>
 
 TableCommit::TableCommit(QDataTable &table, bool backGround) : m_table(table), m_backGround(backGround)
 {
@@ -26,7 +27,7 @@ bool TableCommit::fail(QSqlQuery &query)
 {
     if (m_table.m_lastError.isEmpty())
         m_table.m_lastError = m_table.m_connection ? m_table.m_connection->failureText(query)
-                                                   : QStringLiteral("no connection to the database");
+                                                   : QSqlConnection::noConnectionText();
     query.finish();
     return false;
 }
@@ -124,11 +125,15 @@ bool TableCommit::runRow(const QString &script, const char *pass, qlonglong id, 
         return false;
     const QSqlRecord record = m_table.getRecord(row, false);
     const QSqlRecord bound = boundRecord(script, row, record);
-    QSqlQuery own(*m_table.database());
+    // A query of its own only when the prepared one did not run: making one
+    // costs a result object of the driver's for every row.
+    std::optional<QSqlQuery> own;
     const bool ranPrepared = prepared && prepared->exec(bound);
-    if (!ranPrepared)
-        connection->execScript(script, &own, bound, false);
-    QSqlQuery &query = ranPrepared ? prepared->query() : own;
+    if (!ranPrepared) {
+        own.emplace(*m_table.database());
+        connection->execScript(script, &*own, bound, false);
+    }
+    QSqlQuery &query = ranPrepared ? prepared->query() : *own;
     // A statement that never ran (a closed database) leaves no error
     // text behind: only an active query has run.
     if (query.isActive() && query.lastError().type() == QSqlError::NoError && done(id, row, record, query)) {
@@ -162,16 +167,20 @@ bool TableCommit::deletePass()
 // Writes the row the server returned into the table. A script that returns
 // a select without a row did not store the row (another user removed it,
 // say): the commit fails there and the row keeps the user's values.
-bool TableCommit::takeServerRow(int row, QSqlQuery &query, const char *pass)
+bool TableCommit::takeServerRow(int row, QSqlQuery &query, const char *pass, QSqlRecord *server)
 {
     if (!query.isValid()) {
-        m_table.m_lastError = QStringLiteral("Commit of table %1 stopped: the %2 script returned no row for %3")
+        m_table.m_lastError = QDataTable::tr("Commit of table %1 stopped: the %2 script returned no row for %3")
                 .arg(m_table.objectName(), QLatin1String(pass), keyText(m_table.getRecord(row, false)));
         qWarning().noquote() << m_table.m_lastError;
         return false;
     }
-    m_table.setRow(row, m_table.shapeRow(query.record(), QDataTable::ServerRow), true);
+    // The record is built once: the insert pass reads the new key from it too.
+    const QSqlRecord record = query.record();
+    m_table.setRow(row, m_table.shapeRow(record, QDataTable::ServerRow), true);
     m_table.setRowState(row, RowUnchanged);
+    if (server)
+        *server = record;
     return true;
 }
 
@@ -198,9 +207,10 @@ bool TableCommit::insertPass()
         if (identityFetch)
             m_table.m_connection->scopeIdentity(m_table.objectName(), &query);
         if (query.isSelect()) {
-            if (!takeServerRow(row, query, "insert"))
+            QSqlRecord server;
+            if (!takeServerRow(row, query, "insert", &server))
                 return false;
-            const QVariant newKey = query.record().value(keyField);
+            const QVariant newKey = server.value(keyField);
             qDebug() << "emit dataChanged(" << keyField << oldKey << newKey << m_table.objectName() << ") ";
             emit m_table.dataChanged(keyField, oldKey, newKey, m_table.objectName());
         }

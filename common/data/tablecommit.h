@@ -34,7 +34,8 @@ private:
     bool deletePass();
     bool insertPass();
     bool updatePass();
-    bool takeServerRow(int row, QSqlQuery &query, const char *pass);
+    // The server's row, as the query returned it, goes to server when given.
+    bool takeServerRow(int row, QSqlQuery &query, const char *pass, QSqlRecord *server = nullptr);
     // The row's values were written as they are: they become its original
     // values, which the next commit of the row must find in the database.
     void markSaved(int row);

@@ -99,15 +99,24 @@ void libList::installTranslation(QLibrary *library, const QString &name)
     const QString locale = hostLocale();
     if (locale.isEmpty() || locale.toUpper() == QLatin1String("DEFAULT"))
         return;
-    typedef QString (*SysNameFn)();
-    const auto getSysName = reinterpret_cast<SysNameFn>(library->resolve("getSysName"));
-    const QString base = getSysName ? getSysName() : name.section(QLatin1Char('.'), 0, 0);
-    const QString path = QStringLiteral("%3/%1_%2").arg(base, locale, hostLocaleDir());
-    auto *translator = new QTranslator;
-    if (translator->load(path)) {
+    if (QTranslator *translator = loadTranslation(translationBase(library, name), locale, hostLocaleDir()))
         QCoreApplication::installTranslator(translator);
-        return;
-    }
+}
+
+QString libList::translationBase(QLibrary *library, const QString &name)
+{
+    typedef QString (*SysNameFn)();
+    const auto getSysName = library ? reinterpret_cast<SysNameFn>(library->resolve("getSysName")) : nullptr;
+    return getSysName ? getSysName() : name.section(QLatin1Char('.'), 0, 0);
+}
+
+QTranslator *libList::loadTranslation(const QString &base, const QString &locale, const QString &folder)
+{
+    const QString path = QStringLiteral("%3/%1_%2").arg(base, locale, folder);
+    auto *translator = new QTranslator;
+    if (translator->load(path))
+        return translator;
     qDebug().noquote() << path + " can not load";
     delete translator;
+    return nullptr;
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 class QLibrary;
+class QTranslator;
 
 // One library of the cache; the cache never unloads or deletes it.
 struct VARKOLIN_EXPORT libInfo
@@ -31,6 +32,14 @@ public:
     // The file name the versions are compared under: the name with this
     // platform's library suffix when it has another one.
     static QString libraryFileName(const QString &name);
+
+    // The base name of the library's translation files: what its getSysName
+    // returns, else the name up to its first ".".
+    static QString translationBase(QLibrary *library, const QString &name);
+    // The translation of that base name for the locale, from the folder
+    // ("folder/base_locale"), loaded but not installed; null when it does not
+    // load. The caller owns it.
+    static QTranslator *loadTranslation(const QString &base, const QString &locale, const QString &folder);
 
 private:
     QLibrary *loaded(const QString &name) const;

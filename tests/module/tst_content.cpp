@@ -1,4 +1,6 @@
 #include "attributedialog.h"
+#include "hostlanguage.h"
+#include "mainwindow.h"
 #include "messagecatcher.h"
 #include "modulefixture.h"
 #include "productdialog.h"
@@ -80,6 +82,7 @@ private slots:
     void showsTheFreeCatalogueOfEachUnit();
     void findsUnitsFromTheFindPanel();
     void makesAndStoresTheUnitCard();
+    void speaksTheLanguageChosen();
 
 private:
     bool start();
@@ -558,6 +561,36 @@ void tst_Content::makesAndStoresTheUnitCard()
     const QStringList boxes = boxesOf([creator] { creator->acSaveToBase->trigger(); });
     QVERIFY2(boxes.size() == 1 && boxes[0].startsWith("Document not saved|The document was not saved:"), qPrintable(boxes.join('\n')));
     QVERIFY(creator->acSaveToBase->isVisible());
+}
+
+// The host's Language menu retranslates at once what is open, the list's
+// captions too, which the data set made once from translated texts.
+void tst_Content::speaksTheLanguageChosen()
+{
+    QVERIFY2(start(), qPrintable(m_fixture->error()));
+    HostLanguage languages(QStringLiteral(VARKOLIN_TRANSLATIONS_DIR));
+    languages.addPart(QStringLiteral("host"), QStringLiteral("en"));
+    languages.addPart(QStringLiteral("varkolin"), QStringLiteral("ru"));
+    auto *window = new MainWindow(nullptr, m_fixture->host());
+    window->setContent(m_content, *getToolBarActions(), QIcon());
+    window->setLanguages(&languages);
+    const auto texts = [&](QDialog *dialog) {
+        return QStringList{window->windowTitle(), m_view->actNew->text(), m_editor->tabWidget->tabText(0),
+                           m_units->getModel()->headerData(1, Qt::Horizontal).toString(), dialog->windowTitle(),
+                           child<QMenu>(window, "menuLanguage")->title()};
+    };
+    for (const char *language : {"En", "Ru"}) {
+        QStringList seen;
+        workDialog([this] { m_view->actNew->trigger(); }, [&](QDialog *dialog) {
+            child<QAction>(window, qPrintable(QStringLiteral("actLanguage") + language))->trigger();
+            QCoreApplication::sendPostedEvents();
+            seen = texts(dialog);
+            dialog->reject();
+        });
+        QCOMPARE(seen.join(QLatin1Char('|')), QString(qstrcmp(language, "En") == 0
+                 ? "Production sites|Add|Workplaces|Unit|Unit|Language"
+                 : "Справочник участков производства|Добавить|Рабочие места|Подразделение|Подразделение|Язык"));
+    }
 }
 
 QTEST_MAIN(tst_Content)
