@@ -208,6 +208,12 @@ Q_DECL_EXPORT QList<QAction *> *getToolBarActions()
     return theContent ? &theContent->actions : nullptr;
 }
 
+// The base name of the module's translation files (equipment_en.qm).
+Q_DECL_EXPORT QString getSysName()
+{
+    return QStringLiteral("equipment");
+}
+
 Q_DECL_EXPORT QIcon getIcon()
 {
     return QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon);
