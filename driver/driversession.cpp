@@ -1,5 +1,6 @@
 #include "driversession.h"
 #include "passwordhash.h"
+#include "scriptfolders.h"
 #include "sqlliteral.h"
 #include "sqltext.h"
 
@@ -35,6 +36,20 @@ QString readResource(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return QString();
     return QString::fromUtf8(file.readAll());
+}
+
+// A script from one source: the dialect's text before the common one, then
+// the dialect's addition to it (NAME.post.sql).
+QString readScript(const QString &root, const QString &dialect, const QString &name)
+{
+    QString text;
+    if (!dialect.isEmpty())
+        text = readResource(QStringLiteral("%1/%2/%3.sql").arg(root, dialect, name));
+    if (text.isEmpty())
+        text = readResource(QStringLiteral("%1/common/%2.sql").arg(root, name));
+    if (text.isEmpty() || dialect.isEmpty())
+        return text;
+    return text + QLatin1Char('\n') + readResource(QStringLiteral("%1/%2/%3.post.sql").arg(root, dialect, name));
 }
 
 // A batch that began a transaction and then failed must not leave it open.
@@ -150,20 +165,22 @@ QString DriverSession::startScript() const
     return m_backend ? m_backend->startScript() : QString();
 }
 
+// The driver's own scripts come first, so that no file outside it can change
+// what one of its names means; the folders serve only names it lacks.
 QString DriverSession::scriptText(const QString &name) const
 {
     if (!isScriptName(name))
         return QString();
     const QString dialect = m_backend ? m_backend->dialect() : QString();
-    QString text;
-    if (!dialect.isEmpty())
-        text = readResource(QStringLiteral(":/sql/%1/%2.sql").arg(dialect, name));
-    if (text.isEmpty())
-        text = readResource(QStringLiteral(":/sql/common/%1.sql").arg(name));
-    if (text.isEmpty())
-        return QString();
-    if (!dialect.isEmpty())
-        text += QLatin1Char('\n') + readResource(QStringLiteral(":/sql/%1/%2.post.sql").arg(dialect, name));
+    QString text = readScript(QStringLiteral(":/sql"), dialect, name);
+    if (!text.isEmpty())
+        return text;
+    const QStringList folders = scriptFolders();
+    for (const QString &folder : folders) {
+        text = readScript(folder, dialect, name);
+        if (!text.isEmpty())
+            break;
+    }
     return text;
 }
 

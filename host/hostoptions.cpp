@@ -1,11 +1,15 @@
 #include "hostoptions.h"
 #include "databaseurl.h"
+#include "hostcontract.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
 #include <cstring>
+
+#include <dlfcn.h>
 
 namespace {
 
@@ -25,15 +29,27 @@ const char showProductsOption[] = "show-products";
 
 const char sqliteScheme[] = "sqlite:";
 
-// An installed copy sits beside the program; a build tree keeps the
-// libraries where CMake put them.
-QString locateLibrary(const QString &given, const QString &buildTreeFile)
+// The Varkolin library this program runs with, where the dynamic linker
+// found it: in the build tree, or in the installation the program belongs to.
+QString linkedLibrary()
+{
+    Dl_info info;
+    if (!dladdr(reinterpret_cast<void *>(&hostConnection), &info) || !info.dli_fname)
+        return QString();
+    return QFileInfo(QFile::decodeName(info.dli_fname)).absoluteFilePath();
+}
+
+// A copy beside the program comes before the linked one.
+QString locateLibrary(const QString &given)
 {
     if (!given.isEmpty())
         return QFileInfo(given).absoluteFilePath();
+    const QString linked = linkedLibrary();
+    if (linked.isEmpty())
+        return linked;
     const QString beside = QDir(QCoreApplication::applicationDirPath())
-            .absoluteFilePath(QFileInfo(buildTreeFile).fileName());
-    return QFileInfo::exists(beside) ? beside : buildTreeFile;
+            .absoluteFilePath(QFileInfo(linked).fileName());
+    return QFileInfo::exists(beside) ? beside : linked;
 }
 
 bool isSqliteUrl(const QString &url)
@@ -189,9 +205,15 @@ QString HostOptions::sqliteFile() const
     return QDir::isAbsolutePath(path) ? QDir::cleanPath(path) : QString();
 }
 
+// The build tree keeps the translations beside the program; an installation
+// keeps them in its share folder.
 QString HostOptions::localeDir() const
 {
-    return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("translations"));
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    const QString beside = programFolder.absoluteFilePath(QStringLiteral("translations"));
+    if (QFileInfo(beside).isDir())
+        return beside;
+    return QDir::cleanPath(programFolder.absoluteFilePath(QStringLiteral(VARKOLIN_TRANSLATIONS_PATH)));
 }
 
 QString HostOptions::driverFile() const
@@ -201,7 +223,7 @@ QString HostOptions::driverFile() const
 
 QString HostOptions::driverFolder() const
 {
-    const QString moduleDir = QFileInfo(locateLibrary(QString(), QStringLiteral(VARKOLIN_MODULE_FILE))).absolutePath();
+    const QString moduleDir = QFileInfo(locateLibrary(QString())).absolutePath();
     return QDir(moduleDir).absoluteFilePath(QStringLiteral(VARKOLIN_DRIVER_FOLDER));
 }
 
@@ -212,7 +234,7 @@ QString HostOptions::repoPath() const
 
 QString HostOptions::moduleFile() const
 {
-    return locateLibrary(m_moduleFile, QStringLiteral(VARKOLIN_MODULE_FILE));
+    return locateLibrary(m_moduleFile);
 }
 
 bool HostOptions::needsNoScreen(int argc, char **argv)

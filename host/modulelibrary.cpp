@@ -2,8 +2,11 @@
 #include "liblist.h"
 
 #include <QAction>
+#include <QFile>
 #include <QFileInfo>
 #include <QWidget>
+
+#include <dlfcn.h>
 
 ModuleLibrary::ModuleLibrary(const QString &fileName)
     : m_library(fileName)
@@ -21,20 +24,33 @@ bool ModuleLibrary::load()
         m_error = tr("Cannot load the module %1:\n%2").arg(m_library.fileName(), m_library.errorString());
         return false;
     }
-    const auto getContent = reinterpret_cast<ContentFn>(m_library.resolve("getContent"));
+    const auto getContent = reinterpret_cast<ContentFn>(ownEntry("getContent"));
     m_hasContentList = getContent != nullptr;
     if (getContent)
         m_content = getContent();
-    m_getInterface = reinterpret_cast<InterfaceFn>(m_library.resolve("getInterface"));
-    m_getToolBarActions = reinterpret_cast<ToolBarFn>(m_library.resolve("getToolBarActions"));
-    m_getView = reinterpret_cast<ViewFn>(m_library.resolve("getView"));
-    m_getDocument = reinterpret_cast<DocumentFn>(m_library.resolve("getDocument"));
-    m_getIcon = reinterpret_cast<IconFn>(m_library.resolve("getIcon"));
+    m_getInterface = reinterpret_cast<InterfaceFn>(ownEntry("getInterface"));
+    m_getToolBarActions = reinterpret_cast<ToolBarFn>(ownEntry("getToolBarActions"));
+    m_getView = reinterpret_cast<ViewFn>(ownEntry("getView"));
+    m_getDocument = reinterpret_cast<DocumentFn>(ownEntry("getDocument"));
+    m_getIcon = reinterpret_cast<IconFn>(ownEntry("getIcon"));
     m_usesInterface = m_getInterface && offers("getInterface");
     if (m_usesInterface || (m_getView && m_getDocument))
         return true;
     m_error = tr("The module %1 offers nothing to show.").arg(m_library.fileName());
     return false;
+}
+
+// The look-up also searches the libraries the module links, and every module
+// links the common library, which carries the production sites module's entry
+// points: a function found outside the module's own file is not the module's.
+QFunctionPointer ModuleLibrary::ownEntry(const char *name)
+{
+    const QFunctionPointer entry = m_library.resolve(name);
+    Dl_info info;
+    if (!entry || !dladdr(reinterpret_cast<void *>(entry), &info) || !info.dli_fname)
+        return nullptr;
+    const QString file = QFileInfo(QFile::decodeName(info.dli_fname)).canonicalFilePath();
+    return file == QFileInfo(m_library.fileName()).canonicalFilePath() ? entry : nullptr;
 }
 
 // A module names the functions the host may use; one that names none

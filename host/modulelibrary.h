@@ -36,6 +36,8 @@ private:
     typedef QDataSet *(*DocumentFn)(QObject *);
     typedef QIcon (*IconFn)();
 
+    // The module's own function of that name; null when it has none.
+    QFunctionPointer ownEntry(const char *name);
     bool offers(const char *entryPoint) const;
 
     QLibrary m_library;

@@ -166,6 +166,17 @@ void tst_Driver::guardsTheData()
         QVERIFY2(!c.batchExec(QLatin1String(sql)), sql);
     QCOMPARE(rows(c, units), before);
     QVERIFY(c.getScript(QStringLiteral("../schema")).isEmpty());
+    // A name the driver lacks comes from the folders, the dialect's file
+    // before the common one; the driver's own names stay its own.
+    QTemporaryDir folder;
+    for (const QString &file : {backend + "/EX_ONE.sql", QStringLiteral("common/EX_ONE.sql"), QStringLiteral("common/PROD_UNITS_SELECT.sql")}) {
+        QFile sql(folder.filePath(file));
+        QVERIFY(QDir().mkpath(QFileInfo(sql).path()) && sql.open(QIODevice::WriteOnly) && sql.write(file.toUtf8()) > 0);
+    }
+    qputenv("VARKOLIN_SQL_PATH", "/nonexistent:" + folder.path().toUtf8());
+    QCOMPARE(c.getScript(QStringLiteral("EX_ONE")).trimmed(), backend + "/EX_ONE.sql");
+    QVERIFY(c.getScript(QStringLiteral("PROD_UNITS_SELECT")).contains(QStringLiteral("FROM t_prod_units")));
+    qunsetenv("VARKOLIN_SQL_PATH");
     QCOMPARE(c.getSystemAttr(QStringLiteral("superAdminId")).toString(), QStringLiteral("1"));
     QVERIFY(!c.getSystemAttr(QStringLiteral("nothing' OR '1'='1")).isValid());
     MessageCatcher catcher;

@@ -155,6 +155,8 @@ void tst_Host::refusesWithoutAPicture_data()
     row("unknown unit", {"--show-unit", "No such unit"}, 1, "No such unit");
     row("products without a unit", {"--show-products"}, 2, "--show-unit");
     row("missing module", {"--module", "/nonexistent/libModule.so"}, 1, "/nonexistent/libModule.so");
+    // Every module links the common library, whose own module's entry points must not stand in for its.
+    row("library without entry points", {"--module", VARKOLIN_FAKE_MODULE}, 1, "offers nothing to show");
     row("missing driver", {"--driver", "/nonexistent/libDriver.so"}, 1, "/nonexistent/libDriver.so");
     row("empty database URL", {"--database", ""}, 2, "--database");
     // Each was once shown as a list without units, or as a wrong password.
