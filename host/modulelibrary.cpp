@@ -2,11 +2,9 @@
 #include "liblist.h"
 
 #include <QAction>
-#include <QFile>
 #include <QFileInfo>
 #include <QWidget>
 
-#include <dlfcn.h>
 
 ModuleLibrary::ModuleLibrary(const QString &fileName)
     : m_library(fileName)
@@ -40,17 +38,9 @@ bool ModuleLibrary::load()
     return false;
 }
 
-// The look-up also searches the libraries the module links, and every module
-// links the common library, which carries the production sites module's entry
-// points: a function found outside the module's own file is not the module's.
 QFunctionPointer ModuleLibrary::ownEntry(const char *name)
 {
-    const QFunctionPointer entry = m_library.resolve(name);
-    Dl_info info;
-    if (!entry || !dladdr(reinterpret_cast<void *>(entry), &info) || !info.dli_fname)
-        return nullptr;
-    const QString file = QFileInfo(QFile::decodeName(info.dli_fname)).canonicalFilePath();
-    return file == QFileInfo(m_library.fileName()).canonicalFilePath() ? entry : nullptr;
+    return libList::ownEntry(m_library, name);
 }
 
 // A module names the functions the host may use; one that names none

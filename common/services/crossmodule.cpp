@@ -1,5 +1,6 @@
 #include "crossmodule.h"
 #include "hostcontract.h"
+#include "liblist.h"
 #include "qsqlconnection.h"
 
 #include <QDebug>
@@ -13,7 +14,7 @@ template<typename Fn>
 Fn siblingEntry(const char *module, const char *entryPoint)
 {
     QLibrary library(getLibDirFile(QLatin1String(module)));
-    return reinterpret_cast<Fn>(library.resolve(entryPoint));
+    return reinterpret_cast<Fn>(libList::ownEntry(library, entryPoint));
 }
 
 } // namespace
@@ -28,7 +29,7 @@ QIcon getLibIcon(const QString &libraryName)
 {
     typedef QIcon (*IconFn)();
     QLibrary library(getLibDirFile(libraryName));
-    const auto getIcon = reinterpret_cast<IconFn>(library.resolve("getIcon"));
+    const auto getIcon = reinterpret_cast<IconFn>(libList::ownEntry(library, "getIcon"));
     return getIcon ? getIcon() : QIcon();
 }
 

@@ -11,6 +11,8 @@
 #include <QSaveFile>
 #include <QTranslator>
 
+#include <dlfcn.h>
+
 namespace {
 
 #if defined(Q_OS_WIN)
@@ -103,10 +105,20 @@ void libList::installTranslation(QLibrary *library, const QString &name)
         QCoreApplication::installTranslator(translator);
 }
 
+QFunctionPointer libList::ownEntry(QLibrary &library, const char *name)
+{
+    const QFunctionPointer entry = library.resolve(name);
+    Dl_info info;
+    if (!entry || !dladdr(reinterpret_cast<void *>(entry), &info) || !info.dli_fname)
+        return nullptr;
+    const QString file = QFileInfo(QFile::decodeName(info.dli_fname)).canonicalFilePath();
+    return file == QFileInfo(library.fileName()).canonicalFilePath() ? entry : nullptr;
+}
+
 QString libList::translationBase(QLibrary *library, const QString &name)
 {
     typedef QString (*SysNameFn)();
-    const auto getSysName = library ? reinterpret_cast<SysNameFn>(library->resolve("getSysName")) : nullptr;
+    const auto getSysName = library ? reinterpret_cast<SysNameFn>(ownEntry(*library, "getSysName")) : nullptr;
     return getSysName ? getSysName() : name.section(QLatin1Char('.'), 0, 0);
 }
 

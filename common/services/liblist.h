@@ -33,6 +33,11 @@ public:
     // platform's library suffix when it has another one.
     static QString libraryFileName(const QString &name);
 
+    // The entry point of that name when the library itself defines it. A
+    // plain look-up also searches the libraries it links, and every module
+    // links this one, which carries the production sites module's entry
+    // points: those are not the library's own.
+    static QFunctionPointer ownEntry(QLibrary &library, const char *name);
     // The base name of the library's translation files: what its getSysName
     // returns, else the name up to its first ".".
     static QString translationBase(QLibrary *library, const QString &name);

@@ -203,7 +203,7 @@ bool mergeDocument(const QString &libraryName, QDataSet *set, QWidget *parent)
     typedef QDataSet *(*DocumentFn)(QObject *);
     libList *libraries = hostLibList();
     QLibrary *library = libraries ? libraries->getLibrary(libraryName, true) : nullptr;
-    const auto getDocument = library ? reinterpret_cast<DocumentFn>(library->resolve("getDocument")) : nullptr;
+    const auto getDocument = library ? reinterpret_cast<DocumentFn>(libList::ownEntry(*library, "getDocument")) : nullptr;
     if (!getDocument || !set)
         return false;
     set->intersect(getDocument(parent));

@@ -163,6 +163,9 @@ void tst_Libraries::callsSiblings()
     QVERIFY(!libraries.getLibrary("", true) && !mergeDocument("Missing", &set, &parent));
     QVERIFY(mergeDocument("libVarkolin", &set, &parent) && set.getTable("t_prod_units"));
     QCOMPARE(libList::libraryFileName("Reports.SO") + ' ' + libList::libraryFileName("Reports.dll"), "Reports.SO Reports.dll.so");
+    // A library that links this one is not lent its entry points.
+    QLibrary linking(VARKOLIN_FAKE_MODULE);
+    QCOMPARE(libList::translationBase(&linking, "fakemodule.so"), "fakemodule");
     setHostLibList(nullptr);
     setHostLibDir(QString());
     setHostConnection(nullptr);
