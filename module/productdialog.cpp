@@ -28,22 +28,18 @@ enum NodeRole {
 const int pauseLimit = 2;
 const int pauseEvery = 10;
 
-QDataTable *scratchTable()
-{
-    return new QDataTable(QStringLiteral("tmp"), nullptr);
-}
-
-// Reads the rows copied into a scratch table cell by cell: building a whole
-// record for each row costs as much as the node made from it, and a big
-// catalogue has tens of thousands of rows.
-class ScratchRows
+// The rows of a cached table that hold a value, read in place: copying
+// them into a scratch table, a big catalogue's tens of thousands of rows,
+// cost more than the nodes made from them. A fill that gives way in a
+// pause (to a newer fill, which reloads the tables) never reads them again.
+class TableRows
 {
 public:
-    explicit ScratchRows(QDataTable *table)
-        : m_table(table)
+    TableRows(QDataTable *table, const QString &field, const QVariant &value)
+        : m_table(table), m_rows(table->findRows({field}, {value}))
     {
     }
-    int count() const { return m_table->getModel()->rowCount(); }
+    int count() const { return m_rows.size(); }
     int column(const QString &field) const
     {
         const infoList &columns = m_table->columns();
@@ -55,12 +51,13 @@ public:
     }
     QVariant value(int row, int column) const
     {
-        const QStandardItem *item = column < 0 ? nullptr : m_table->getModel()->item(row, column);
+        const QStandardItem *item = column < 0 ? nullptr : m_table->getModel()->item(m_rows.at(row), column);
         return item ? item->data(CurrentValueRole) : QVariant();
     }
 
 private:
     QDataTable *m_table;
+    QVector<int> m_rows;
 };
 
 } // namespace
@@ -161,9 +158,7 @@ void ProductDialog::refresh()
     if (!loaded && !run.goesOn())
         return;
 
-    std::unique_ptr<QDataTable> topTypes(scratchTable());
-    types->getRows(topTypes.get(), QStringLiteral("id_parent"), QVariant());
-    const ScratchRows top(topTypes.get());
+    const TableRows top(types, QStringLiteral("id_parent"), QVariant());
     const int idColumn = top.column(QStringLiteral("id"));
     const int nameColumn = top.column(QStringLiteral("c_name"));
     for (int row = 0; row < top.count(); ++row) {
@@ -199,9 +194,7 @@ void ProductDialog::fillType(QTreeWidgetItem *parent)
         return;
     const FillRun run = currentRun();
 
-    std::unique_ptr<QDataTable> subTypes(scratchTable());
-    types->getRows(subTypes.get(), QStringLiteral("id_parent"), type);
-    const ScratchRows subs(subTypes.get());
+    const TableRows subs(types, QStringLiteral("id_parent"), type);
     const int parentColumn = subs.column(QStringLiteral("id_parent"));
     const int typeIdColumn = subs.column(QStringLiteral("id"));
     const int typeNameColumn = subs.column(QStringLiteral("c_name"));
@@ -222,11 +215,8 @@ void ProductDialog::fillType(QTreeWidgetItem *parent)
         if (!pause(run))
             return;
     }
-    subTypes.reset();
 
-    std::unique_ptr<QDataTable> ofType(scratchTable());
-    products->getRows(ofType.get(), QStringLiteral("id_type"), type);
-    const ScratchRows rows(ofType.get());
+    const TableRows rows(products, QStringLiteral("id_type"), type);
     const int idColumn = rows.column(QStringLiteral("id"));
     const int nameColumn = rows.column(QStringLiteral("c_name"));
     const int virtualColumn = rows.column(QStringLiteral("b_virtual"));
@@ -259,10 +249,7 @@ void ProductDialog::fillProduct(QTreeWidgetItem *parent)
         return;
     const FillRun run = currentRun();
 
-    if (!m_versionRows)
-        m_versionRows.reset(scratchTable());
-    versions->getRows(m_versionRows.get(), QStringLiteral("id_product"), product);
-    const ScratchRows rows(m_versionRows.get());
+    const TableRows rows(versions, QStringLiteral("id_product"), product);
     const int idColumn = rows.column(QStringLiteral("id"));
     const int nameColumn = rows.column(QStringLiteral("c_name"));
     const int partColumn = rows.column(QStringLiteral("c_part_num"));

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <memory>
-
 #include "ui_productdialog.h"
 #include "varkolin_export.h"
 
@@ -11,7 +9,6 @@
 #include <QPointer>
 
 class QDataSet;
-class QDataTable;
 class QTreeWidgetItem;
 
 // Picks one product version that the unit does not make yet, from a tree of
@@ -61,10 +58,6 @@ private:
     // meanwhile waits for the load, which must not begin again under itself.
     bool m_loading = false;
     bool m_refreshAgain = false;
-    // The versions of one product at a time, the same table for every
-    // product: a big catalogue has tens of thousands of them. A fill that
-    // gives way in a pause never reads it again.
-    std::unique_ptr<QDataTable> m_versionRows;
     // Made once: an icon reads its file when made, and the tree has one per node.
     QIcon m_typeIcon;
     QIcon m_virtualIcon;

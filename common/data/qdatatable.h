@@ -102,6 +102,9 @@ public:
     // Replaces the target's rows by copies (new rows) of the rows holding the values.
     void getRows(QDataTable *target, const QString &fldName, const QVariant &fldValue);
     void getRows(QDataTable *target, const QStringList &fldNames, const QList<QVariant> &fldValues);
+    // The numbers, in order, of the rows getRows would copy (deleted rows
+    // left out); valid until rows move or go.
+    QVector<int> findRows(const QStringList &fldNames, const QList<QVariant> &fldValues);
     // Shows in the bound view only the rows whose display text passes the filters.
     void setFilter(const QString &fldName, const QStringList &values, filterType type);
     void setFilter(const QString &fldName, const QString &value, filterType type);

@@ -139,24 +139,8 @@ void QDataTable::getRows(QDataTable *target, const QStringList &fldNames, const 
     target->close();
     target->m_columns = m_columns;
     target->open(false, false);
-    if (fldNames.size() != fldValues.size())
-        return;
-    QVector<int> columns;
-    for (const QString &name : fldNames) {
-        const int column = columnOf(name);
-        if (column < 0)
-            return;
-        columns.append(column);
-    }
-    const bool hashed = m_index->allHashed(fldNames);
-    const QVector<int> rows = hashed ? m_index->hashedRows(fldNames, fldValues) : matchingRows(columns, fldValues, -1);
     QSqlRecord copy;
-    for (const int row : rows) {
-        // Index hits are checked like scanned rows: an index can hold rows
-        // that no longer match, and copying them would hand out wrong rows.
-        if (hashed && (row >= m_model->rowCount() || getRowState(row) == RowDeleted
-                       || !rowMatches(row, columns, fldValues)))
-            continue;
+    for (const int row : findRows(fldNames, fldValues)) {
         // One record takes every row: making one a row cost as much as the copy.
         if (copy.isEmpty() || m_state == TableOpenWithoutData)
             copy = getRecord(row, false);
@@ -164,6 +148,29 @@ void QDataTable::getRows(QDataTable *target, const QStringList &fldNames, const 
             readRow(row, copy);
         target->appendCopy(copy);
     }
+}
+
+QVector<int> QDataTable::findRows(const QStringList &fldNames, const QList<QVariant> &fldValues)
+{
+    if (fldNames.size() != fldValues.size())
+        return {};
+    QVector<int> columns;
+    for (const QString &name : fldNames) {
+        const int column = columnOf(name);
+        if (column < 0)
+            return {};
+        columns.append(column);
+    }
+    if (!m_index->allHashed(fldNames))
+        return matchingRows(columns, fldValues, -1);
+    // Index hits are checked like scanned rows: an index can hold rows that
+    // no longer match, and handing them out would give wrong rows.
+    QVector<int> found;
+    for (const int row : m_index->hashedRows(fldNames, fldValues)) {
+        if (row < m_model->rowCount() && getRowState(row) != RowDeleted && rowMatches(row, columns, fldValues))
+            found.append(row);
+    }
+    return found;
 }
 
 void QDataTable::readRow(int row, QSqlRecord &record) const
