@@ -35,7 +35,13 @@ bool sameValue(const QVariant &held, const QVariant &wanted)
 {
     if (wanted.isNull())
         return held.isNull();
-    return !held.isNull() && held == wanted;
+    if (held.isNull())
+        return false;
+    // Keys are mostly 64-bit integers on both sides: compared as such
+    // without QVariant's general comparison.
+    if (held.userType() == QMetaType::LongLong && wanted.userType() == QMetaType::LongLong)
+        return held.toLongLong() == wanted.toLongLong();
+    return held == wanted;
 }
 
 } // namespace
