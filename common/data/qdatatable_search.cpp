@@ -81,22 +81,32 @@ QVector<int> QDataTable::matchingRows(const QVector<int> &columns, const QList<Q
     return found;
 }
 
-// A look-up by one hashed field, the common case, builds no lists.
+// A look-up by one hashed field, the common case, builds no lists, and reads
+// no cell when the index entry proves the value and no row waits for its
+// delete (only such a row has the deleted state): the cells are what make a
+// look-up slow, each read a likely cache miss in a big table.
 int QDataTable::locate(const QString &fldName, const QVariant &fldValue)
 {
-    const int column = m_state == TableClosed ? -1 : columnOf(fldName);
+    if (m_state == TableClosed)
+        return -1;
     const int rows = m_model->rowCount();
-    const auto holdsValue = [&](int row) {
+    const bool anyDeleted = !m_pendingDelete.isEmpty();
+    int column = -1;
+    const auto holdsValue = [&](int row, bool valueProven) {
         if (row >= rows)
             return false;
+        if (valueProven && !anyDeleted)
+            return true;
+        if (column < 0)
+            column = columnOf(fldName);
         const QStandardItem *first = m_model->item(row, 0);
         const QStandardItem *cell = column == 0 ? first : m_model->item(row, column);
         return first && cell && first->data(RowStateRole).toInt() != RowDeleted
                 && sameValue(cell->data(CurrentValueRole), fldValue);
     };
     // One captured reference keeps the check in std::function's own storage: no allocation per call.
-    const int row = column < 0 ? -1 : m_index->firstHashedRow(fldName, fldValue, [&holdsValue](int row) {
-        return holdsValue(row);
+    const int row = m_index->firstHashedRow(fldName, fldValue, [&holdsValue](int row, bool proven) {
+        return holdsValue(row, proven);
     });
     if (row < 0)
         return locate(QStringList{fldName}, QList<QVariant>{fldValue});

@@ -1,11 +1,11 @@
 #include "rowindex.h"
 #include "tabletypes.h"
 
-#include <QSet>
 #include <QSqlRecord>
 #include <QStandardItemModel>
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
 #include <numeric>
 
@@ -59,6 +59,7 @@ RowIndex::HashKey RowIndex::hashKey(const QVariant &value)
     if (classOf(value) == IntegerClass && fitsLongLong) {
         key.number = value.toLongLong();
         key.numeric = true;
+        key.fromLongLong = type == QMetaType::LongLong;
         return key;
     }
     key.text = value.toString();
@@ -95,6 +96,62 @@ RowIndex::HashKey RowIndex::scanKey(int valueClass, const QVariant &value)
         break;
     }
     return key;
+}
+
+void RowIndex::KeyRows::add(int row, bool longLong)
+{
+    fromLongLong = fromLongLong && longLong;
+    if (first < 0) {
+        first = row;
+        return;
+    }
+    if (row == first)
+        return;
+    if (row < first)
+        std::swap(row, first);
+    // Rows come in ascending order when the index is built: an append.
+    if (more.isEmpty() || row > more.last()) {
+        more.append(row);
+        return;
+    }
+    const auto it = std::lower_bound(more.begin(), more.end(), row);
+    if (*it != row)
+        more.insert(it, row);
+}
+
+bool RowIndex::KeyRows::remove(int row)
+{
+    if (row == first) {
+        first = more.isEmpty() ? -1 : more.takeFirst();
+        return !isEmpty();
+    }
+    removeSorted(more, row);
+    return true;
+}
+
+QVector<int> RowIndex::KeyRows::rows() const
+{
+    QVector<int> all;
+    if (isEmpty())
+        return all;
+    all.reserve(more.size() + 1);
+    all.append(first);
+    all.append(more);
+    return all;
+}
+
+// A key whose last row goes leaves the index, so that what it says of its
+// rows' values starts afresh.
+void RowIndex::addRow(HashIndex &index, const HashKey &key, int row)
+{
+    index[key].add(row, key.fromLongLong);
+}
+
+void RowIndex::removeRow(HashIndex &index, const HashKey &key, int row)
+{
+    const auto it = index.find(key);
+    if (it != index.end() && !it->remove(row))
+        index.erase(it);
 }
 
 RowIndex::RowIndex(const QStandardItemModel &model, const infoList &columns)
@@ -175,8 +232,8 @@ void RowIndex::valueWritten(int row, int column, const QVariant &previous, bool 
         return;
     HashIndex &index = m_hashes[field];
     if (hadPrevious)
-        index.remove(hashKey(previous), row);
-    index.insert(hashKey(value), row);
+        removeRow(index, hashKey(previous), row);
+    addRow(index, hashKey(value), row);
 }
 
 void RowIndex::textWritten(int column, QStandardItem *first, const QString &previousText, bool hadPrevious,
@@ -194,7 +251,7 @@ void RowIndex::rowRemoved(int row, const QSqlRecord &record)
 {
     for (auto it = m_hashes.begin(); it != m_hashes.end(); ++it) {
         if (kind(it.key()) == IndexHash && record.contains(it.key()))
-            it.value().remove(hashKey(record.value(it.key())), row);
+            removeRow(it.value(), hashKey(record.value(it.key())), row);
     }
     QStandardItem *first = m_model.item(row, 0);
     for (auto it = m_texts.begin(); m_textsBuilt && it != m_texts.end(); ++it) {
@@ -250,40 +307,45 @@ void RowIndex::rebuildHashes()
         if (column < 0)
             continue;
         for (int row = 0; row < m_model.rowCount(); ++row)
-            it.value().insert(hashKey(cellValue(row, column)), row);
+            addRow(it.value(), hashKey(cellValue(row, column)), row);
     }
 }
 
-int RowIndex::firstHashedRow(const QString &field, const QVariant &value, const std::function<bool(int)> &passes)
+int RowIndex::firstHashedRow(const QString &field, const QVariant &value, const RowCheck &passes)
 {
     rebuildHashes();
     const auto index = m_hashes.constFind(field);
     if (index == m_hashes.cend())
         return -1;
     const HashKey key = hashKey(value);
-    int first = -1;
-    for (auto it = index->constFind(key); it != index->cend() && it.key() == key; ++it) {
-        const int row = int(it.value());
-        if ((first < 0 || row < first) && passes(row))
-            first = row;
+    const auto found = index->constFind(key);
+    if (found == index->cend())
+        return -1;
+    const bool proven = key.fromLongLong && found->fromLongLong;
+    if (passes(found->first, proven))
+        return found->first;
+    for (const int row : found->more) {
+        if (passes(row, proven))
+            return row;
     }
-    return first;
+    return -1;
 }
 
 QVector<int> RowIndex::hashedRows(const QStringList &fields, const QList<QVariant> &values)
 {
     rebuildHashes();
-    QSet<qlonglong> rows;
+    QVector<int> rows;
     for (int i = 0; i < fields.size(); ++i) {
-        const QList<qlonglong> hits = m_hashes.value(fields.at(i)).values(hashKey(values.at(i)));
-        const QSet<qlonglong> set(hits.cbegin(), hits.cend());
-        rows = i == 0 ? set : rows.intersect(set);
+        const QVector<int> hits = m_hashes.value(fields.at(i)).value(hashKey(values.at(i))).rows();
+        if (i == 0) {
+            rows = hits;
+            continue;
+        }
+        QVector<int> both;
+        std::set_intersection(rows.cbegin(), rows.cend(), hits.cbegin(), hits.cend(), std::back_inserter(both));
+        rows = both;
     }
-    QVector<int> sorted;
-    for (const qlonglong row : qAsConst(rows))
-        sorted.append(int(row));
-    std::sort(sorted.begin(), sorted.end());
-    return sorted;
+    return rows;
 }
 
 // Rows by value of one column, built on first use for a column whose values

@@ -16,7 +16,7 @@ class QStandardItem;
 class QStandardItemModel;
 
 // The search indexes of a data table's rows, kept beside its model:
-// - hash indexes (value as text -> row numbers) of the fields given index kind IndexHash;
+// - hash indexes (value -> row numbers) of the fields given index kind IndexHash;
 // - display-text indexes (text -> the row's first item) of the columns flagged for them, which filters use;
 // - scan indexes (value -> sorted row numbers), built on first use, for searches on other columns.
 // Row numbers go stale when rows move or go; the owner says so with forgetRowNumbers().
@@ -54,9 +54,12 @@ public:
     // Rows that the hash indexes of all the fields hold under the values, in order.
     QVector<int> hashedRows(const QStringList &fields, const QList<QVariant> &values);
     // The first row (lowest number) of the value in the field's hash index
-    // that passes the check; -1 for none. A look-up by key is the common
+    // that passes the check; -1 for none. The check learns whether the entry
+    // proves the cell holds the value (a 64-bit integer sought, and stored),
+    // so that it need not read the cell. A look-up by key is the common
     // case, and builds no lists.
-    int firstHashedRow(const QString &field, const QVariant &value, const std::function<bool(int)> &passes);
+    using RowCheck = std::function<bool(int row, bool valueProven)>;
+    int firstHashedRow(const QString &field, const QVariant &value, const RowCheck &passes);
     // The rows, in order, that may hold the values: all rows, or those the
     // first searchable column lists under its value.
     QVector<int> candidateRows(const QVector<int> &columns, const QList<QVariant> &values);
@@ -71,6 +74,9 @@ private:
         qlonglong number = 0;
         QString text;
         bool numeric = false;
+        // Made from a 64-bit integer value: equal keys then mean equal
+        // values when both were. Not part of the key.
+        bool fromLongLong = false;
         bool operator==(const HashKey &other) const
         {
             return numeric == other.numeric && (numeric ? number == other.number : text == other.text);
@@ -79,7 +85,24 @@ private:
     friend uint qHash(const HashKey &key, uint seed) { return key.numeric ? qHash(key.number, seed) : qHash(key.text, seed); }
     static HashKey hashKey(const QVariant &value);
     static HashKey scanKey(int valueClass, const QVariant &value);
-    using HashIndex = QMultiHash<HashKey, qlonglong>;
+    // The rows one key holds, in ascending order. Most keys hold one row,
+    // kept in the hash node itself: a look-up by key then reads the bucket
+    // and the node, as a hand-built QHash does, and no more.
+    struct KeyRows
+    {
+        int first = -1;
+        // Whether every row's value was a 64-bit integer.
+        bool fromLongLong = true;
+        QVector<int> more;
+        void add(int row, bool longLong);
+        // False when the row was the last one.
+        bool remove(int row);
+        bool isEmpty() const { return first < 0; }
+        QVector<int> rows() const;
+    };
+    using HashIndex = QHash<HashKey, KeyRows>;
+    static void addRow(HashIndex &index, const HashKey &key, int row);
+    static void removeRow(HashIndex &index, const HashKey &key, int row);
 
     struct ScanIndex
     {

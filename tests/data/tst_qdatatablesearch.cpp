@@ -25,13 +25,14 @@ private:
 
 namespace {
 
-// id, c_name, c_group, n_code (a null before a 0), c_tag (text that looks like a number, or null)
+// id (64-bit, as the server sends it), c_name, c_group, n_code (a null
+// before a 0), c_tag (text that looks like a number, or null)
 const QList<QVariantList> sampleRows = {
-    {1, "Цех 1", "A", 10, "5"},
-    {2, "Цех 2", "B", 20, "05"},
-    {3, "Склад", "A", QVariant(QVariant::LongLong), "x"},
-    {4, "Цех 2", "X", 40, "5"},
-    {5, "Склад", "A", 0, QVariant(QVariant::String)},
+    {qlonglong(1), "Цех 1", "A", 10, "5"},
+    {qlonglong(2), "Цех 2", "B", 20, "05"},
+    {qlonglong(3), "Склад", "A", QVariant(QVariant::LongLong), "x"},
+    {qlonglong(4), "Цех 2", "X", 40, "5"},
+    {qlonglong(5), "Склад", "A", 0, QVariant(QVariant::String)},
 };
 
 // The ids of the rows, or of the rows the view shows, in row order.
@@ -69,6 +70,7 @@ void tst_QDataTableSearch::locates_data()
     QTest::addColumn<QVariantList>("values");
     QTest::addColumn<int>("row");
     QTest::newRow("int for a 64-bit column") << QStringList{"id"} << QVariantList{4} << 3;
+    QTest::newRow("64-bit key") << QStringList{"id"} << QVariantList{qlonglong(4)} << 3;
     QTest::newRow("first of equal names") << QStringList{"c_name"} << QVariantList{"Склад"} << 2;
     QTest::newRow("two fields") << QStringList{"c_name", "id"} << QVariantList{"Склад", 5} << 4;
     QTest::newRow("no such value") << QStringList{"id"} << QVariantList{99} << -1;
@@ -145,6 +147,7 @@ void tst_QDataTableSearch::copiesRows()
     // a data link that found it again and again would never end.
     QVERIFY(table->deleteRow(2));
     QCOMPARE(table->locate(QStringLiteral("c_name"), QStringLiteral("Склад")), 4);
+    QCOMPARE(table->locate(QStringLiteral("id"), qlonglong(3)), -1);
     table->getRows(&target, {"c_group", "c_name"}, {"A", "Склад"});
     QCOMPARE(ids(&target), QStringList{"5"});
     table->getRows(nullptr, QStringLiteral("id"), 1);
