@@ -100,7 +100,11 @@ void tst_SqlText::writesLiteralsAndConvertsValues_data()
                                              << QString::fromUtf8("'\uFFFD\uFFFD''\uFFFD\uFFFD🏭\uFFFD'");
     QTest::newRow("to bool") << QVariantList{1, Q_INT64_C(0), "t", "0", "maybe"} << int(QMetaType::Bool)
                              << "true false true false NULL";
-    QTest::newRow("to date") << QVariantList{"2026-12-06", "soon"} << int(QMetaType::QDate) << "2026-12-06 NULL";
+    // Dates read digit by digit must agree with QDate's own reading.
+    QTest::newRow("to date") << QVariantList{"2026-12-06", "soon", "2026-02-30", "0000-01-01", "2026-1-06",
+                                             " 2026-12-06", "2026-12-06 10:30:00", "2026/12/06", "2026-12-0612"}
+                             << int(QMetaType::QDate)
+                             << "2026-12-06 NULL NULL NULL NULL 2026-12-06 2026-12-06 2026-12-06 2026-12-06";
     QTest::newRow("to number") << QVariantList{"17", "x17"} << int(QMetaType::LongLong) << "17 NULL";
     QTest::newRow("null to text") << QVariantList{QVariant(QVariant::String)} << int(QMetaType::QString) << "NULL";
 }
