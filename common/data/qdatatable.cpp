@@ -15,7 +15,16 @@
 #include <QSqlQuery>
 #include <QStandardItemModel>
 
+#include <typeinfo>
+
 namespace {
+
+// Nearly every cell is exactly a DataCell: the exact type spares the
+// dynamic cast's search of the class tree.
+DataCell *asDataCell(QStandardItem *item)
+{
+    return typeid(*item) == typeid(DataCell) ? static_cast<DataCell *>(item) : dynamic_cast<DataCell *>(item);
+}
 
 // Scripts and other modules call the slots by name, so the type names in
 // their signatures must be known to the meta-type system.
@@ -325,32 +334,56 @@ const DataCell &QDataTable::cellPrototype()
     return prototype;
 }
 
+// A row's first cell also holds the row's identity, lock and state: made
+// with room for them, it takes them without growing its list of roles
+// three times. The values are those of a loaded row until written.
+const DataCell &QDataTable::firstCellPrototype()
+{
+    static const DataCell &prototype = *[] {
+        static DataCell cell;
+        cell.setData(qlonglong(0), RowIdRole);
+        cell.setData(0, LockRole);
+        cell.setData(int(RowUnchanged), RowStateRole);
+        return &cell;
+    }();
+    return prototype;
+}
+
 // Appends a row written from the record as loaded values (current and
 // original, lock 0) in the given state. The row is built before it joins the
 // model, so a bound view hears of it once instead of once per cell and role.
-int QDataTable::appendFilledRow(QSqlRecord &record, int state, bool inColumnOrder)
+int QDataTable::appendFilledRow(QSqlRecord &record, int state, bool inColumnOrder, const QVector<QVariant> *values)
 {
     const int row = m_model->rowCount();
     QList<QStandardItem *> items;
     items.reserve(m_columns.size());
     for (int i = 0; i < m_columns.size(); ++i)
-        items.append(cellPrototype().clone());
+        items.append(i == 0 ? firstCellPrototype().clone() : cellPrototype().clone());
+    static const QMetaMethod dispInfo = QMetaMethod::fromSignal(&QDataTable::getDispInfo);
+    const bool heard = isSignalConnected(dispInfo);
+    // A listener is handed the whole record.
+    for (int i = 0; heard && values && i < values->size(); ++i)
+        record.setValue(i, values->at(i));
+    if (heard)
+        values = nullptr;
     for (int i = 0; i < m_columns.size(); ++i) {
-        int field = inColumnOrder ? i : exactIndex(record, m_columns.at(i).fieldName, i);
+        int field = inColumnOrder || values ? i : exactIndex(record, m_columns.at(i).fieldName, i);
         if (field < 0)
             field = record.indexOf(m_columns.at(i).fieldName);
         if (field >= 0)
-            writeCell(row, i, field, {items.at(i), items.first(), true}, record, true, state);
+            writeCell(row, i, field, {items.at(i), items.first(), true, heard, values ? &values->at(i) : nullptr},
+                      record, true, state);
     }
-    items.first()->setData(0, LockRole);
     // The state goes in with the row, like its values: written afterwards it
-    // would tell the views of every loaded row a second time.
-    if (state != RowDeleted)
+    // would tell the views of every loaded row a second time. The first
+    // cell starts unchanged.
+    if (state != RowDeleted && state != RowUnchanged)
         items.first()->setData(state, RowStateRole);
     m_model->appendRow(stampRow(items));
+    // A new identity is on no pending list yet.
     if (state == RowDeleted)
         setRowState(row, RowDeleted);
-    else
+    else if (state != RowUnchanged)
         keepPendingLists(row, rowState(state));
     m_modified = true;
     return row;
@@ -363,13 +396,16 @@ bool QDataTable::loadRows(QSqlQuery &query, bool backGround)
     for (int i = 0; i < m_columns.size(); ++i)
         fields.append(exactIndex(query.record(), m_columns.at(i).fieldName, i));
     QSqlRecord shaped = m_connection ? m_connection->convert(QSqlRecord(), m_columns) : QSqlRecord();
+    // The values go into the record only for a getDispInfo listener: a
+    // record's fields cost several times a vector's to write and read.
+    QVector<QVariant> values(shaped.count());
     const bool wasEmpty = m_model->rowCount() == 0;
     // In the background the event loop runs every few milliseconds: after
     // every row it would cost more than the rows.
     QElapsedTimer sinceEvents;
     while (query.isValid() && m_connection && !shaped.isEmpty()) {
-        shapeLoadedRow(query, fields, shaped);
-        appendFilledRow(shaped, RowUnchanged, true);
+        shapeLoadedRow(query, fields, values);
+        appendFilledRow(shaped, RowUnchanged, true, &values);
         // Once the first row is in: the view needs its columns set up only once.
         if (wasEmpty && m_model->rowCount() == 1)
             m_binding->prepare(m_binding->view());
@@ -385,30 +421,30 @@ bool QDataTable::loadRows(QSqlQuery &query, bool backGround)
 
 // The loaded row's values in the column types, through the driver; columns
 // the select left out keep their defaults.
-void QDataTable::shapeLoadedRow(const QSqlQuery &query, const QVector<int> &fields, QSqlRecord &shaped)
+void QDataTable::shapeLoadedRow(const QSqlQuery &query, const QVector<int> &fields, QVector<QVariant> &shaped)
 {
     for (int i = 0; i < fields.size(); ++i) {
         if (fields.at(i) < 0) {
-            shaped.setValue(i, m_columns.at(i).defValue);
+            shaped[i] = m_columns.at(i).defValue;
             continue;
         }
         const QVariant value = query.value(fields.at(i));
         // The driver hands back a value of the column's type as it is.
         if (value.userType() == m_columns.at(i).dataType) {
-            shaped.setValue(i, value);
+            shaped[i] = value;
             continue;
         }
         const QVariant converted = m_connection->convert(value, QVariant::Type(m_columns.at(i).dataType));
-        shaped.setValue(i, converted.isNull() ? value : converted);
+        shaped[i] = converted.isNull() ? value : converted;
     }
 }
 
 // Gives the row about to join the model its identity.
-QList<QStandardItem *> QDataTable::stampRow(QList<QStandardItem *> items)
+QList<QStandardItem *> QDataTable::stampRow(const QList<QStandardItem *> &items)
 {
     if (!items.isEmpty()) {
-        items.first()->setData(++m_lastRowId, RowIdRole);
-        m_rowItems.insert(m_lastRowId, items.first());
+        items.constFirst()->setData(++m_lastRowId, RowIdRole);
+        m_rowItems.insert(m_lastRowId, items.constFirst());
     }
     return items;
 }
@@ -533,16 +569,16 @@ void QDataTable::writeCell(int row, int column, int field, const Cell &cell, QSq
     const OwnWrite own(this);
     const colInfo &info = m_columns.at(column);
     QStandardItem *item = cell.item;
-    QVariant value = record.value(field);
+    QVariant value = cell.value ? *cell.value : record.value(field);
     static const QMetaMethod dispInfo = QMetaMethod::fromSignal(&QDataTable::getDispInfo);
-    const bool heard = info.visible && isSignalConnected(dispInfo);
+    const bool heard = info.visible && (cell.dispInfoHeard ? *cell.dispInfoHeard : isSignalConnected(dispInfo));
     const bool textIndexed = (info.flags & ColumnTextIndex) && state != RowDeleted && m_index->textsBuilt();
     const QVariant previous = cell.fresh ? QVariant() : item->data(CurrentValueRole);
     const QString previousText = cell.fresh || !textIndexed ? QString() : item->data(Qt::DisplayRole).toString();
     const bool hadPrevious = !cell.fresh && (previous.isValid() || item->data(Qt::DisplayRole).isValid());
     // Nobody asks for the text now, and the look is the default: the cell
     // makes its text when shown.
-    auto *dataCell = heard || textIndexed ? nullptr : dynamic_cast<DataCell *>(item);
+    auto *dataCell = heard || textIndexed ? nullptr : asDataCell(item);
     if (dataCell && !dataCell->hasDefaultLook())
         dataCell = nullptr;
     if (dataCell)
@@ -560,7 +596,7 @@ void QDataTable::writeCell(int row, int column, int field, const Cell &cell, QSq
         dataCell->setTextFromValue(true);
     } else {
         cellData display;
-        display.text = record.isNull(field) ? QString() : value.toString();
+        display.text = value.isNull() ? QString() : value.toString();
         if (heard)
             emit getDispInfo(column, &value, &display, &record, state);
         storeDisplay(item, display, cell.fresh);

@@ -22,6 +22,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class DataCell;
 class QSqlConnection;
@@ -215,17 +216,21 @@ private:
     void resolveScripts();
     void installHeader();
     QStandardItem *headerItem(const colInfo &column) const;
-    QList<QStandardItem *> stampRow(QList<QStandardItem *> items);
+    QList<QStandardItem *> stampRow(const QList<QStandardItem *> &items);
     void removeModelRows(int first, int count);
     void keepPendingLists(int row, rowState state);
     // False when reading stopped at an error rather than at the end.
     bool loadRows(QSqlQuery &query, bool backGround);
-    void shapeLoadedRow(const QSqlQuery &query, const QVector<int> &fields, QSqlRecord &shaped);
+    void shapeLoadedRow(const QSqlQuery &query, const QVector<int> &fields, QVector<QVariant> &shaped);
     // Keeps the reason of a failed load; always false.
     bool loadFailed(QSqlQuery &query);
     static const DataCell &cellPrototype();
-    // A record in column order has field i for column i.
-    int appendFilledRow(QSqlRecord &record, int state, bool inColumnOrder = false);
+    static const DataCell &firstCellPrototype();
+    // A record in column order has field i for column i. Values, when given,
+    // are the row's in column order and the record is only their holder for
+    // a getDispInfo listener.
+    int appendFilledRow(QSqlRecord &record, int state, bool inColumnOrder = false,
+                        const QVector<QVariant> *values = nullptr);
     void appendCopy(QSqlRecord record);
     QList<QStandardItem *> rowItems(int row, bool create);
     // A cell being written: its item, the first item of its row, and
@@ -235,6 +240,10 @@ private:
         QStandardItem *item;
         QStandardItem *first;
         bool fresh;
+        // Whether getDispInfo has a listener, when the caller asked once for the whole row.
+        std::optional<bool> dispInfoHeard = std::nullopt;
+        // The field's value, when it is not read from the record.
+        const QVariant *value = nullptr;
     };
     void writeCell(int row, int column, int field, const Cell &cell, QSqlRecord &record, bool bFill, int state);
     static void storeValue(const Cell &cell, const QVariant &value, bool bFill);
