@@ -284,11 +284,9 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
     if (m_selectText.isEmpty() || !db)
         return false;
     QSqlQuery query(*db);
-    // Rows are read once, in order, so SQLite need not keep them a second
-    // time. Not so on PostgreSQL: there a forward-only result streams from
-    // the server, and a display listener that runs a query of its own
-    // while the rows load would cut it short.
-    query.setForwardOnly(db->driver() && db->driver()->dbmsType() == QSqlDriver::SQLite);
+    const bool streamed = streamsRows(*db);
+    // Rows are read once, in order, so SQLite need not keep them a second time.
+    query.setForwardOnly(streamed || (db->driver() && db->driver()->dbmsType() == QSqlDriver::SQLite));
     if (backGround)
         QCoreApplication::processEvents();
     m_connection->execScript(m_selectText, &query, m_selectParams, printQuery);
@@ -302,7 +300,7 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
     // rather than entry by entry while the rows come in.
     m_index->forgetRowNumbers();
     // Rows cut short by a read error would pass for the whole table.
-    if (!loadRows(query, backGround)) {
+    if (!loadRows(query, backGround) && !(streamed && reloadWhole(query, backGround, printQuery))) {
         clear();
         m_modified = false;
         return loadFailed(query);
@@ -311,6 +309,28 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
     m_model->setSortRole(CurrentValueRole);
     m_modified = false;
     return true;
+}
+
+// On PostgreSQL a forward-only result streams from the server instead of
+// being held whole in memory first. Any query run on the connection while
+// the rows load cuts the stream short; a display listener may well run
+// one, so a table with a listener takes its result whole.
+bool QDataTable::streamsRows(const QSqlDatabase &db) const
+{
+    static const QMetaMethod dispInfo = QMetaMethod::fromSignal(&QDataTable::getDispInfo);
+    return db.driver() && db.driver()->dbmsType() == QSqlDriver::PostgreSQL && !isSignalConnected(dispInfo);
+}
+
+// Something else did run a query meanwhile (the driver then fails the read):
+// the rows are read again, from a result held whole.
+bool QDataTable::reloadWhole(QSqlQuery &query, bool backGround, bool printQuery)
+{
+    clear();
+    if (!database())
+        return false;
+    query = QSqlQuery(*database());
+    m_connection->execScript(m_selectText, &query, m_selectParams, printQuery);
+    return query.isSelect() && loadRows(query, backGround);
 }
 
 bool QDataTable::loadFailed(QSqlQuery &query)

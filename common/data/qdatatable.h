@@ -221,6 +221,8 @@ private:
     void keepPendingLists(int row, rowState state);
     // False when reading stopped at an error rather than at the end.
     bool loadRows(QSqlQuery &query, bool backGround);
+    bool streamsRows(const QSqlDatabase &db) const;
+    bool reloadWhole(QSqlQuery &query, bool backGround, bool printQuery);
     void shapeLoadedRow(const QSqlQuery &query, const QVector<int> &fields, QVector<QVariant> &shaped);
     // Keeps the reason of a failed load; always false.
     bool loadFailed(QSqlQuery &query);
