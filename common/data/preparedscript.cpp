@@ -24,7 +24,8 @@ bool PreparedScript::exec(const QSqlRecord &record)
     if (!m_ready)
         return false;
     for (int i = 0; i < m_names.size(); ++i) {
-        const QVariant value = record.value(m_names.at(i));
+        const int field = fieldOf(record, i);
+        const QVariant value = field < 0 ? QVariant() : record.value(field);
         if (!bindsAsLiteral(value))
             return false;
         m_query.bindValue(i, value);
@@ -33,6 +34,17 @@ bool PreparedScript::exec(const QSqlRecord &record)
         return false;
     m_query.first();
     return true;
+}
+
+int PreparedScript::fieldOf(const QSqlRecord &record, int name)
+{
+    if (m_fields.size() != m_names.size())
+        m_fields.fill(-1, m_names.size());
+    const int known = m_fields.at(name);
+    if (known >= 0 && known < record.count() && record.fieldName(known) == m_names.at(name))
+        return known;
+    m_fields[name] = record.indexOf(m_names.at(name));
+    return m_fields.at(name);
 }
 
 // Parameters are told apart as the connection tells them: a word starting

@@ -2,6 +2,7 @@
 
 #include <QSqlQuery>
 #include <QStringList>
+#include <QVector>
 
 class QSqlConnection;
 class QSqlRecord;
@@ -28,7 +29,12 @@ private:
     static QString placeholderText(const QString &script, QStringList *names);
     static bool bindsAsLiteral(const QVariant &value);
 
+    int fieldOf(const QSqlRecord &record, int name);
+
     QSqlQuery m_query;
     QStringList m_names;
+    // Where each name was found in the last record: the rows of a pass
+    // come in records of one layout, and a look-up by name is slow.
+    QVector<int> m_fields;
     bool m_ready = false;
 };

@@ -558,7 +558,8 @@ bool QDataTable::setRow(int row, QSqlRecord record, bool bFill)
     if (m_model->columnCount() < m_columns.size())
         m_model->setColumnCount(m_columns.size());
     const QList<QStandardItem *> items = rowItems(row, true);
-    if (bFill)
+    // An unlocked row, the usual one, need not be told again.
+    if (bFill && getLock(row) != 0)
         setLock(row, 0);
     {
         // One notice for the whole row instead of one per cell and role;
@@ -759,15 +760,30 @@ QSqlRecord QDataTable::getRecord(int row, bool bSkipDeleted) const
         return QSqlRecord();
     if (state != RowNew && m_state == TableOpenWithoutData)
         return QSqlRecord();
-    QSqlRecord record;
+    QSqlRecord record = recordShape();
     for (int i = 0; i < m_columns.size(); ++i) {
-        const colInfo &column = m_columns.at(i);
-        QSqlField field(column.fieldName, QVariant::Type(column.dataType));
         if (const QStandardItem *item = m_model->item(row, i))
-            field.setValue(item->data(CurrentValueRole));
-        record.append(field);
+            record.setValue(i, item->data(CurrentValueRole));
     }
     return record;
+}
+
+const QSqlRecord &QDataTable::recordShape() const
+{
+    bool same = m_shapeNames.size() == m_columns.size();
+    for (int i = 0; same && i < m_columns.size(); ++i)
+        same = m_shapeNames.at(i) == m_columns.at(i).fieldName && m_shapeTypes.at(i) == m_columns.at(i).dataType;
+    if (same)
+        return m_recordShape;
+    m_recordShape.clear();
+    m_shapeNames.clear();
+    m_shapeTypes.clear();
+    for (const colInfo &column : m_columns) {
+        m_recordShape.append(QSqlField(column.fieldName, QVariant::Type(column.dataType)));
+        m_shapeNames.append(column.fieldName);
+        m_shapeTypes.append(column.dataType);
+    }
+    return m_recordShape;
 }
 
 QVariant QDataTable::getField(QString fldName, int rowNum)

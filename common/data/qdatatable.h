@@ -266,8 +266,15 @@ private:
     // Where a row to shape comes from: a load, or a server's answer to a commit script.
     enum RowSource { LoadedRow, ServerRow };
     QSqlRecord shapeRow(const QSqlRecord &record, RowSource source);
+    // The fields of a row's record, without values.
+    const QSqlRecord &recordShape() const;
 
     infoList m_columns;
+    // Made once for as long as the columns keep their names and types:
+    // building the fields anew cost more than reading the cells.
+    mutable QSqlRecord m_recordShape;
+    mutable QStringList m_shapeNames;
+    mutable QVector<int> m_shapeTypes;
     QString m_selectText;
     QString m_updateText;
     QString m_insertText;

@@ -227,10 +227,11 @@ void RowIndex::valueWritten(int row, int column, const QVariant &previous, bool 
     // Rebuilt from the cells before their next use: nothing to keep now.
     if (m_hashesStale)
         return;
-    const QString &field = m_columns.at(column).fieldName;
-    if (kind(field) != IndexHash)
+    // Only fields of the hash kind have an index here.
+    const auto found = m_hashes.find(m_columns.at(column).fieldName);
+    if (found == m_hashes.end())
         return;
-    HashIndex &index = m_hashes[field];
+    HashIndex &index = found.value();
     if (hadPrevious)
         removeRow(index, hashKey(previous), row);
     addRow(index, hashKey(value), row);

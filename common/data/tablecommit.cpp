@@ -65,9 +65,9 @@ bool TableCommit::conflict(int row)
 // these names, so that a row someone else changed meanwhile is not written
 // over. A field of the row that has such a name itself keeps it: the
 // record's own fields come first.
-QSqlRecord TableCommit::boundRecord(const QString &script, int row, const QSqlRecord &record) const
+QSqlRecord TableCommit::boundRecord(int row, const QSqlRecord &record) const
 {
-    if (!script.contains(QLatin1String(":old_")))
+    if (!m_readsOriginals)
         return record;
     QSqlRecord bound = record;
     for (int column = 0; column < m_table.m_columns.size(); ++column) {
@@ -92,6 +92,7 @@ bool TableCommit::runPass(PendingList &list, const QString &script, const char *
         return true;
     }
     const QList<qlonglong> ids = list.toList();
+    m_readsOriginals = isOptimistic(script);
     std::unique_ptr<PreparedScript> prepared;
     // Not in the background: the event loop may take the connection away between rows.
     if (reusable && !m_backGround && m_table.m_connection && m_table.database())
@@ -120,11 +121,11 @@ bool TableCommit::runRow(const QString &script, const char *pass, qlonglong id, 
                          PreparedScript *prepared)
 {
     QSqlConnection *connection = m_table.m_connection;
-    m_rowTransaction = qstrcmp(pass, "delete") == 0 && isOptimistic(script) && !connection->inTransaction();
+    m_rowTransaction = qstrcmp(pass, "delete") == 0 && m_readsOriginals && !connection->inTransaction();
     if (m_rowTransaction && !connection->beginTransaction(&m_table.m_lastError))
         return false;
     const QSqlRecord record = m_table.getRecord(row, false);
-    const QSqlRecord bound = boundRecord(script, row, record);
+    const QSqlRecord bound = boundRecord(row, record);
     // A query of its own only when the prepared one did not run: making one
     // costs a result object of the driver's for every row.
     std::optional<QSqlQuery> own;

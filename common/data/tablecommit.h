@@ -46,10 +46,13 @@ private:
     bool conflict(int row);
     // The record a script binds: the row's values and, when the script asks
     // for them, each column's original value under "old_" and its name.
-    QSqlRecord boundRecord(const QString &script, int row, const QSqlRecord &record) const;
+    QSqlRecord boundRecord(int row, const QSqlRecord &record) const;
 
     QDataTable &m_table;
     const bool m_backGround;
     // The row's statement runs in a transaction of its own, to be ended by done().
     bool m_rowTransaction = false;
+    // Whether the pass's script reads the rows' original values: asked
+    // once a pass, as the script is long and the same for every row.
+    bool m_readsOriginals = false;
 };
