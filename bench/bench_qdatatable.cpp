@@ -222,8 +222,15 @@ double commitWithTableModel(QSqlConnection &c, int rows)
 
 void benchCommit(QSqlConnection &c, const QString &backend)
 {
-    const double dataTable = commitWithDataTable(c, commitRows);
-    const double tableModel = commitWithTableModel(c, commitRows);
+    // The best of three, in turns, as for the loads: each commit writes new rows of its own.
+    double dataTable = 0;
+    double tableModel = 0;
+    for (int run = 0; run < 3; ++run) {
+        const double ours = commitWithDataTable(c, commitRows);
+        const double theirs = commitWithTableModel(c, commitRows);
+        dataTable = run == 0 ? ours : qMin(dataTable, ours);
+        tableModel = run == 0 ? theirs : qMin(tableModel, theirs);
+    }
     out << QStringLiteral("commit %1 new rows in a transaction").arg(commitRows) << Qt::endl;
     report(QStringLiteral("QDataTable::commit"), dataTable, tableModel, QStringLiteral("submitAll"), 0);
     tableRow(QStringLiteral("commit %1 new rows").arg(commitRows), backend, dataTable, QStringLiteral("ms"),
