@@ -286,6 +286,7 @@ void tst_QDataTable::tracksEditsThroughCommits()
     QSignalSpy keys(table, &QDataTable::dataChanged);
     // The table's own silencing nests: it must not unblock a caller's block.
     const QSignalBlocker callerBlock(table->getModel());
+    const MessageCatcher catcher;
     QVERIFY(work(table, steps));
     QVERIFY(table->getModel()->signalsBlocked());
     QCOMPARE(::states(table), states);
@@ -303,9 +304,13 @@ void tst_QDataTable::tracksEditsThroughCommits()
     QCOMPARE(rows(database).size(), stored);
     if (nothingPending)
         QCOMPARE(rows(database), rows(table));
-    // Each stored new row announced its server key once and took a loaded row's types.
+    // Each stored new row announced its server key once, in a debug line that
+    // writes the keys as QDebug writes a variant, and took a loaded row's types.
     QCOMPARE(keys.count(), newKeys);
     for (const QList<QVariant> &key : qAsConst(keys)) {
+        QString line;
+        QDebug(&line) << "emit dataChanged(" << key.at(0).toString() << key.at(1) << key.at(2) << key.at(3).toString() << ")";
+        QVERIFY2(catcher.debugLines().contains(line), qPrintable(catcher.debugLines().join('\n')));
         const int row = table->locate(QStringLiteral("id"), key.at(2));
         QCOMPARE(table->getRecord(row).value(QStringLiteral("b_is_side")).type(), QVariant::Bool);
     }
