@@ -17,6 +17,14 @@ void DataCell::setLoadedValue(const QVariant &value)
 {
     // A new cell holds nothing to compare with: one write, not two.
     const QVariant held = QStandardItem::data(CurrentValueRole);
+    // The server mostly sends back what the cell holds: the value then only
+    // becomes the original too. QStandardItem would find it unchanged the
+    // same way, after allocating the list of roles it would have announced;
+    // a null is told from a false or 0, which Qt 5 finds equal to it.
+    if (held.isValid() && held.userType() == value.userType() && held.isNull() == value.isNull() && held == value) {
+        m_originalIsValue = true;
+        return;
+    }
     if (held.isValid() && held.isNull() != value.isNull())
         QStandardItem::setData(QVariant(), CurrentValueRole);
     QStandardItem::setData(value, CurrentValueRole);

@@ -49,15 +49,17 @@ bool isOptimistic(const QString &script)
 }
 
 // Writes the key as QDebug writes a QVariant ("QVariant(qlonglong, 5)"):
-// keys are nearly always 64-bit integers, and QDebug's general path for a
-// variant cost a tenth of a commit, once for every inserted row.
+// keys are nearly always integers, and QDebug's general path for a variant
+// cost a tenth of a commit, once for every inserted row.
 void writeKey(QDebug &line, const QVariant &key)
 {
-    if (key.userType() != QMetaType::LongLong) {
+    const int type = key.userType();
+    if (type != QMetaType::LongLong && type != QMetaType::Int) {
         line << key;
         return;
     }
-    line.noquote() << QLatin1String("QVariant(qlonglong, ") + QString::number(key.toLongLong()) + QLatin1Char(')');
+    line.noquote() << QLatin1String("QVariant(") + QLatin1String(QMetaType::typeName(type)) + QLatin1String(", ")
+            + QString::number(key.toLongLong()) + QLatin1Char(')');
     line.quote();
 }
 
