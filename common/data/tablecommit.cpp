@@ -11,6 +11,7 @@
 #include <QSqlQuery>
 #include <QStandardItemModel>
 
+#include <cstdio>
 #include <memory>
 #include <optional>
 
@@ -58,8 +59,9 @@ void writeKey(QDebug &line, const QVariant &key)
         line << key;
         return;
     }
-    line.noquote() << QLatin1String("QVariant(") + QLatin1String(QMetaType::typeName(type)) + QLatin1String(", ")
-            + QString::number(key.toLongLong()) + QLatin1Char(')');
+    char text[64];
+    std::snprintf(text, sizeof text, "QVariant(%s, %lld)", QMetaType::typeName(type), key.toLongLong());
+    line.noquote() << QLatin1String(text);
     line.quote();
 }
 
