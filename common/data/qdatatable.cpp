@@ -502,12 +502,13 @@ QSqlRecord QDataTable::shapeRow(const QSqlRecord &record, RowSource source)
     for (int i = 0; i < m_columns.size(); ++i) {
         const colInfo &column = m_columns.at(i);
         const int field = exactIndex(shaped, column.fieldName, i);
-        if (field < 0 || shaped.isNull(field))
+        if (field < 0)
             continue;
         // The driver hands back a value of the column's type as it is; not
-        // asking spares the record a copy of its fields.
+        // asking spares the record a copy of its fields. Each read of a
+        // record's value copies its field: read once.
         const QVariant value = shaped.value(field);
-        if (value.userType() == column.dataType)
+        if (value.isNull() || value.userType() == column.dataType)
             continue;
         const QVariant converted = m_connection->convert(value, QVariant::Type(column.dataType));
         if (!converted.isNull())
