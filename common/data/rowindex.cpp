@@ -140,13 +140,13 @@ QVector<int> RowIndex::KeyRows::rows() const
     return all;
 }
 
-// A key whose last row goes leaves the index, so that what it says of its
-// rows' values starts afresh.
 void RowIndex::addRow(HashIndex &index, const HashKey &key, int row)
 {
     index[key].add(row, key.fromLongLong);
 }
 
+// A key whose last row goes leaves the index, so that what it says of its
+// rows' values starts afresh.
 void RowIndex::removeRow(HashIndex &index, const HashKey &key, int row)
 {
     const auto it = index.find(key);
