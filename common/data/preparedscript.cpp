@@ -2,6 +2,7 @@
 #include "hostcontract.h"
 #include "qsqlconnection.h"
 
+#include <QDate>
 #include <QSqlDriver>
 #include <QSqlRecord>
 
@@ -28,7 +29,7 @@ bool PreparedScript::exec(const QSqlRecord &record)
         const QVariant value = field < 0 ? QVariant() : record.value(field);
         if (!bindsAsLiteral(value))
             return false;
-        m_query.bindValue(i, value);
+        m_query.bindValue(i, value.userType() == QMetaType::QDate ? isoDate(value.toDate()) : value);
     }
     if (!m_query.exec())
         return false;
@@ -45,6 +46,27 @@ int PreparedScript::fieldOf(const QSqlRecord &record, int name)
         return known;
     m_fields[name] = record.indexOf(m_names.at(name));
     return m_fields.at(name);
+}
+
+// The text the driver binds for a date, made without QDate::toString's
+// formatting, which took a twentieth of a commit. Dates outside four-digit
+// years are left to the driver.
+QVariant PreparedScript::isoDate(const QDate &date)
+{
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    date.getDate(&year, &month, &day);
+    if (year < 1 || year > 9999)
+        return date;
+    const int digits[] = {year / 1000, year / 100 % 10, year / 10 % 10, year % 10, -1,
+                          month / 10, month % 10, -1, day / 10, day % 10};
+    QString text(10, QLatin1Char('-'));
+    for (int i = 0; i < 10; ++i) {
+        if (digits[i] >= 0)
+            text[i] = QLatin1Char(char('0' + digits[i]));
+    }
+    return text;
 }
 
 // Parameters are told apart as the connection tells them: a word starting
@@ -78,17 +100,25 @@ QString PreparedScript::placeholderText(const QString &script, QStringList *name
 }
 
 // SQLite stores these bound exactly as their literals; dates and times bound
-// would take another text form, and a NaN would become NULL.
+// would take another text form, and a NaN would become NULL. A text goes
+// the literal way when its literal mends it: SQLite would join a lone
+// surrogate with the next character, and read a noncharacter back as
+// another one. A pair of surrogates is left to the literal way too.
 bool PreparedScript::bindsAsLiteral(const QVariant &value)
 {
     if (value.isNull())
         return true;
     switch (value.userType()) {
+    case QMetaType::QString:
+        for (const QChar c : *static_cast<const QString *>(value.constData())) {
+            if (c.isSurrogate() || c.isNull() || c.unicode() >= 0xFFFE)
+                return false;
+        }
+        return true;
     case QMetaType::Bool:
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
-    case QMetaType::QString:
     case QMetaType::QDate:
         return true;
     case QMetaType::Double:

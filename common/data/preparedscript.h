@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QVector>
 
+class QDate;
 class QSqlConnection;
 class QSqlRecord;
 
@@ -28,6 +29,8 @@ private:
     // The script with a "?" for each ":name"; empty when a name cannot be told apart.
     static QString placeholderText(const QString &script, QStringList *names);
     static bool bindsAsLiteral(const QVariant &value);
+    // A date as the driver would bind it: its ISO text.
+    static QVariant isoDate(const QDate &date);
 
     int fieldOf(const QSqlRecord &record, int name);
 

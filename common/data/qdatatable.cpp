@@ -317,8 +317,7 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
 // one, so a table with a listener takes its result whole.
 bool QDataTable::streamsRows(const QSqlDatabase &db) const
 {
-    static const QMetaMethod dispInfo = QMetaMethod::fromSignal(&QDataTable::getDispInfo);
-    return db.driver() && db.driver()->dbmsType() == QSqlDriver::PostgreSQL && !isSignalConnected(dispInfo);
+    return db.driver() && db.driver()->dbmsType() == QSqlDriver::PostgreSQL && !hearsDispInfo();
 }
 
 // Something else did run a query meanwhile (the driver then fails the read):
@@ -379,8 +378,7 @@ int QDataTable::appendFilledRow(QSqlRecord &record, int state, bool inColumnOrde
     items.reserve(m_columns.size());
     for (int i = 0; i < m_columns.size(); ++i)
         items.append(i == 0 ? firstCellPrototype().clone() : cellPrototype().clone());
-    static const QMetaMethod dispInfo = QMetaMethod::fromSignal(&QDataTable::getDispInfo);
-    const bool heard = isSignalConnected(dispInfo);
+    const bool heard = hearsDispInfo();
     // A listener is handed the whole record.
     for (int i = 0; heard && values && i < values->size(); ++i)
         record.setValue(i, values->at(i));
@@ -504,17 +502,24 @@ QSqlRecord QDataTable::shapeRow(const QSqlRecord &record, RowSource source)
         const int field = exactIndex(shaped, column.fieldName, i);
         if (field < 0)
             continue;
-        // The driver hands back a value of the column's type as it is; not
-        // asking spares the record a copy of its fields. Each read of a
-        // record's value copies its field: read once.
+        // Each read of a record's value copies its field: read once.
         const QVariant value = shaped.value(field);
-        if (value.isNull() || value.userType() == column.dataType)
-            continue;
-        const QVariant converted = m_connection->convert(value, QVariant::Type(column.dataType));
-        if (!converted.isNull())
-            shaped.setValue(field, converted);
+        if (!value.isNull() && value.userType() != column.dataType)
+            shaped.setValue(field, shapedServerValue(value, i));
     }
     return shaped;
+}
+
+// The driver hands back a value of the column's type as it is; not asking
+// spares the record a copy of its fields. A value the driver cannot convert
+// stays as the server sent it.
+QVariant QDataTable::shapedServerValue(const QVariant &value, int column) const
+{
+    const int type = m_columns.at(column).dataType;
+    if (!m_connection || value.isNull() || value.userType() == type)
+        return value;
+    const QVariant converted = m_connection->convert(value, QVariant::Type(type));
+    return converted.isNull() ? value : converted;
 }
 
 void QDataTable::clear()
@@ -554,6 +559,50 @@ QList<QStandardItem *> QDataTable::rowItems(int row, bool create)
 
 bool QDataTable::setRow(int row, QSqlRecord record, bool bFill)
 {
+    return writeRow(row, bFill, [&](int column, const Cell &cell, int state) {
+        // The exact name where the column's place says first: a row
+        // usually comes in column order.
+        int field = exactIndex(record, m_columns.at(column).fieldName, column);
+        if (field < 0)
+            field = record.indexOf(m_columns.at(column).fieldName);
+        if (field >= 0)
+            writeCell(row, column, field, cell, record, bFill, state);
+    });
+}
+
+// Reads the values straight from the query, as a load does: the record of
+// a server row, and its shaped copy, cost a fifth of a commit.
+bool QDataTable::setServerRow(int row, const QSqlQuery &query, const QVector<ServerField> &fields)
+{
+    QSqlRecord none;
+    return writeRow(row, true, [&](int column, Cell cell, int state) {
+        const ServerField &field = fields.at(column);
+        if (field.index < 0)
+            return;
+        const QVariant read = query.value(field.index);
+        const QVariant value = field.exact ? shapedServerValue(read, column) : read;
+        cell.dispInfoHeard = false;
+        cell.value = &value;
+        writeCell(row, column, field.index, cell, none, true, state);
+    });
+}
+
+// Where each column finds its value in a server row: by exact name, else
+// by the record's own look-up (which ignores case). Only a value found by
+// exact name takes the column's type.
+QVector<QDataTable::ServerField> QDataTable::serverFields(const QSqlRecord &record) const
+{
+    QVector<ServerField> fields(m_columns.size());
+    for (int i = 0; i < m_columns.size(); ++i) {
+        const int exact = exactIndex(record, m_columns.at(i).fieldName, i);
+        fields[i] = {exact >= 0 ? exact : record.indexOf(m_columns.at(i).fieldName), exact >= 0};
+    }
+    return fields;
+}
+
+template <typename WriteColumn>
+bool QDataTable::writeRow(int row, bool bFill, WriteColumn writeColumn)
+{
     if (row < 0 || row >= m_model->rowCount())
         return false;
     if (m_model->columnCount() < m_columns.size())
@@ -567,15 +616,8 @@ bool QDataTable::setRow(int row, QSqlRecord record, bool bFill)
         // a row write touches up to eight roles of every cell.
         const OwnWrite quiet(this, OwnWrite::Quiet);
         const int state = getRowState(row);
-        for (int i = 0; i < m_columns.size(); ++i) {
-            // The exact name where the column's place says first: a row
-            // usually comes in column order.
-            int field = exactIndex(record, m_columns.at(i).fieldName, i);
-            if (field < 0)
-                field = record.indexOf(m_columns.at(i).fieldName);
-            if (field >= 0)
-                writeCell(row, i, field, {items.at(i), items.first(), false}, record, bFill, state);
-        }
+        for (int i = 0; i < m_columns.size(); ++i)
+            writeColumn(i, Cell{items.at(i), items.first(), false}, state);
     }
     refreshRow(row);
     const int state = getRowState(row);
@@ -585,6 +627,12 @@ bool QDataTable::setRow(int row, QSqlRecord record, bool bFill)
     return true;
 }
 
+bool QDataTable::hearsDispInfo() const
+{
+    static const QMetaMethod dispInfo = QMetaMethod::fromSignal(&QDataTable::getDispInfo);
+    return isSignalConnected(dispInfo);
+}
+
 void QDataTable::writeCell(int row, int column, int field, const Cell &cell, QSqlRecord &record,
                            bool bFill, int state)
 {
@@ -592,8 +640,7 @@ void QDataTable::writeCell(int row, int column, int field, const Cell &cell, QSq
     const colInfo &info = m_columns.at(column);
     QStandardItem *item = cell.item;
     QVariant value = cell.value ? *cell.value : record.value(field);
-    static const QMetaMethod dispInfo = QMetaMethod::fromSignal(&QDataTable::getDispInfo);
-    const bool heard = info.visible && (cell.dispInfoHeard ? *cell.dispInfoHeard : isSignalConnected(dispInfo));
+    const bool heard = info.visible && (cell.dispInfoHeard ? *cell.dispInfoHeard : hearsDispInfo());
     const bool textIndexed = (info.flags & ColumnTextIndex) && state != RowDeleted && m_index->textsBuilt();
     const QVariant previous = cell.fresh ? QVariant() : item->data(CurrentValueRole);
     const QString previousText = cell.fresh || !textIndexed ? QString() : item->data(Qt::DisplayRole).toString();

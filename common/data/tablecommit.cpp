@@ -11,7 +11,6 @@
 #include <QSqlQuery>
 #include <QStandardItemModel>
 
-#include <cstdio>
 #include <memory>
 #include <optional>
 
@@ -49,20 +48,60 @@ bool isOptimistic(const QString &script)
     return script.contains(QLatin1String(":old_"));
 }
 
-// Writes the key as QDebug writes a QVariant ("QVariant(qlonglong, 5)"):
-// keys are nearly always integers, and QDebug's general path for a variant
-// cost a tenth of a commit, once for every inserted row.
-void writeKey(QDebug &line, const QVariant &key)
+// QDebug writes such a text between quotes as it is.
+bool isPlain(const QString &text)
 {
-    const int type = key.userType();
-    if (type != QMetaType::LongLong && type != QMetaType::Int) {
-        line << key;
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() > 0x7e || c == QLatin1Char('"') || c == QLatin1Char('\\'))
+            return false;
+    }
+    return true;
+}
+
+bool isIntegerKey(const QVariant &key)
+{
+    return key.userType() == QMetaType::LongLong || key.userType() == QMetaType::Int;
+}
+
+// Appends QDebug's form of an integer variant ("QVariant(qlonglong, 5)").
+void appendIntegerKey(QString &line, const QVariant &key)
+{
+    const qlonglong value = key.toLongLong();
+    quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
+    char digits[24];
+    int at = sizeof digits;
+    do {
+        digits[--at] = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0)
+        digits[--at] = '-';
+    line += QLatin1String(key.userType() == QMetaType::LongLong ? "QVariant(qlonglong, " : "QVariant(int, ");
+    line += QLatin1String(digits + at, int(sizeof digits) - at);
+    line += QLatin1Char(')');
+}
+
+// The debug line of a stored new row, as QDebug writes its parts. It is made
+// by hand for the usual parts (plain names, integer keys): QDebug's way cost
+// nearly a tenth of a commit, once for every inserted row.
+void writeKeyLine(const QString &keyField, const QVariant &oldKey, const QVariant &newKey, const QString &table)
+{
+    if (!isPlain(keyField) || !isPlain(table) || !isIntegerKey(oldKey) || !isIntegerKey(newKey)) {
+        qDebug() << "emit dataChanged(" << keyField << oldKey << newKey << table << ") ";
         return;
     }
-    char text[64];
-    std::snprintf(text, sizeof text, "QVariant(%s, %lld)", QMetaType::typeName(type), key.toLongLong());
-    line.noquote() << QLatin1String(text);
-    line.quote();
+    QString line;
+    line.reserve(96);
+    line += QLatin1String("emit dataChanged( \"");
+    line += keyField;
+    line += QLatin1String("\" ");
+    appendIntegerKey(line, oldKey);
+    line += QLatin1Char(' ');
+    appendIntegerKey(line, newKey);
+    line += QLatin1String(" \"");
+    line += table;
+    line += QLatin1String("\" ) ");
+    qDebug().noquote() << line;
 }
 
 } // namespace
@@ -110,6 +149,7 @@ bool TableCommit::runPass(PendingList &list, const QString &script, const char *
     }
     const QList<qlonglong> ids = list.toList();
     m_readsOriginals = isOptimistic(script);
+    m_serverFields.clear();
     std::unique_ptr<PreparedScript> prepared;
     // Not in the background: the event loop may take the connection away between rows.
     if (reusable && !m_backGround && m_table.m_connection && m_table.database())
@@ -152,6 +192,7 @@ bool TableCommit::runRow(const QString &script, const char *pass, qlonglong id, 
         connection->execScript(script, &*own, bound, false);
     }
     QSqlQuery &query = ranPrepared ? prepared->query() : *own;
+    m_ranPrepared = ranPrepared;
     // A statement that never ran (a closed database) leaves no error
     // text behind: only an active query has run.
     if (query.isActive() && query.lastError().type() == QSqlError::NoError && done(id, row, record, query)) {
@@ -185,7 +226,7 @@ bool TableCommit::deletePass()
 // Writes the row the server returned into the table. A script that returns
 // a select without a row did not store the row (another user removed it,
 // say): the commit fails there and the row keeps the user's values.
-bool TableCommit::takeServerRow(int row, QSqlQuery &query, const char *pass, QSqlRecord *server)
+bool TableCommit::takeServerRow(int row, QSqlQuery &query, const char *pass, QVariant *serverKey)
 {
     if (!query.isValid()) {
         m_table.m_lastError = QDataTable::tr("Commit of table %1 stopped: the %2 script returned no row for %3")
@@ -193,12 +234,27 @@ bool TableCommit::takeServerRow(int row, QSqlQuery &query, const char *pass, QSq
         qWarning().noquote() << m_table.m_lastError;
         return false;
     }
-    // The record is built once: the insert pass reads the new key from it too.
-    const QSqlRecord record = query.record();
-    m_table.setRow(row, m_table.shapeRow(record, QDataTable::ServerRow), true);
+    const QString &keyField = m_table.m_keyField;
+    // A prepared statement returns the same columns for every row of the
+    // pass: they are looked up once. A display listener is handed the
+    // record, which is then built for every row.
+    if (m_ranPrepared && !m_table.hearsDispInfo()) {
+        if (m_serverFields.isEmpty()) {
+            const QSqlRecord shape = query.record();
+            m_serverFields = m_table.serverFields(shape);
+            m_serverKey = shape.indexOf(keyField);
+        }
+        m_table.setServerRow(row, query, m_serverFields);
+        if (serverKey)
+            *serverKey = m_serverKey >= 0 ? query.value(m_serverKey) : QVariant();
+    } else {
+        // The record is built once: the insert pass reads the new key from it too.
+        const QSqlRecord record = query.record();
+        m_table.setRow(row, m_table.shapeRow(record, QDataTable::ServerRow), true);
+        if (serverKey)
+            *serverKey = record.value(keyField);
+    }
     m_table.setRowState(row, RowUnchanged);
-    if (server)
-        *server = record;
     return true;
 }
 
@@ -225,17 +281,10 @@ bool TableCommit::insertPass()
         if (identityFetch)
             m_table.m_connection->scopeIdentity(m_table.objectName(), &query);
         if (query.isSelect()) {
-            QSqlRecord server;
-            if (!takeServerRow(row, query, "insert", &server))
+            QVariant newKey;
+            if (!takeServerRow(row, query, "insert", &newKey))
                 return false;
-            const QVariant newKey = server.value(keyField);
-            {
-                QDebug line = qDebug();
-                line << "emit dataChanged(" << keyField;
-                writeKey(line, oldKey);
-                writeKey(line, newKey);
-                line << m_table.objectName() << ") ";
-            }
+            writeKeyLine(keyField, oldKey, newKey, m_table.objectName());
             emit m_table.dataChanged(keyField, oldKey, newKey, m_table.objectName());
         }
         // Without a returned row the row stays new but is not sent again.

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "qdatatable.h"
+
 #include <QString>
+#include <QVector>
 
 #include <functional>
 
 class PendingList;
 class PreparedScript;
-class QDataTable;
 class QSqlQuery;
 class QSqlRecord;
 
@@ -34,8 +36,9 @@ private:
     bool deletePass();
     bool insertPass();
     bool updatePass();
-    // The server's row, as the query returned it, goes to server when given.
-    bool takeServerRow(int row, QSqlQuery &query, const char *pass, QSqlRecord *server = nullptr);
+    // Writes the server's row into the table; its key, as the query
+    // returned it, goes to serverKey when given.
+    bool takeServerRow(int row, QSqlQuery &query, const char *pass, QVariant *serverKey = nullptr);
     // The row's values were written as they are: they become its original
     // values, which the next commit of the row must find in the database.
     void markSaved(int row);
@@ -55,4 +58,9 @@ private:
     // Whether the pass's script reads the rows' original values: asked
     // once a pass, as the script is long and the same for every row.
     bool m_readsOriginals = false;
+    // Whether the row's statement was the pass's prepared one.
+    bool m_ranPrepared = false;
+    // Where the prepared statement's columns sit, found at its first row.
+    QVector<QDataTable::ServerField> m_serverFields;
+    int m_serverKey = -1;
 };
