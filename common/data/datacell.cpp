@@ -11,23 +11,43 @@ const cellData &defaultLook()
 
 } // namespace
 
-// An item takes a value equal to the one it holds as no change, and a null
-// text equals an empty one: a change of nullness clears the value first.
+// A cell that holds its value, or holds nothing yet, keeps the new one
+// itself. Otherwise an item takes a value equal to the one it holds as no
+// change, and a null text equals an empty one: a change of nullness clears
+// the value first.
 void DataCell::setLoadedValue(const QVariant &value)
 {
-    // A new cell holds nothing to compare with: one write, not two.
-    const QVariant held = QStandardItem::data(CurrentValueRole);
+    const QVariant held = m_valueHeld ? QVariant() : QStandardItem::data(CurrentValueRole);
+    if (!held.isValid()) {
+        m_value = value;
+        m_valueHeld = true;
+        m_originalIsValue = false;
+        return;
+    }
     // The server mostly sends back what the cell holds: the value then only
     // becomes the original too. QStandardItem would find it unchanged the
     // same way, after allocating the list of roles it would have announced;
     // a null is told from a false or 0, which Qt 5 finds equal to it.
-    if (held.isValid() && held.userType() == value.userType() && held.isNull() == value.isNull() && held == value) {
+    if (held.userType() == value.userType() && held.isNull() == value.isNull() && held == value) {
         m_originalIsValue = true;
         return;
     }
-    if (held.isValid() && held.isNull() != value.isNull())
+    if (held.isNull() != value.isNull())
         QStandardItem::setData(QVariant(), CurrentValueRole);
     QStandardItem::setData(value, CurrentValueRole);
+    m_originalIsValue = true;
+}
+
+QVariant DataCell::currentValue() const
+{
+    return m_valueHeld ? m_value : QStandardItem::data(CurrentValueRole);
+}
+
+void DataCell::releaseValue()
+{
+    m_valueHeld = false;
+    QStandardItem::setData(m_value, CurrentValueRole);
+    m_value = QVariant();
     m_originalIsValue = true;
 }
 
@@ -42,8 +62,8 @@ QVariant DataCell::data(int role) const
 {
     if (role == Qt::EditRole)
         role = Qt::DisplayRole;
-    if (role == OriginalValueRole && m_originalIsValue)
-        return QStandardItem::data(CurrentValueRole);
+    if (role == CurrentValueRole || (role == OriginalValueRole && (m_valueHeld || m_originalIsValue)))
+        return currentValue();
     if (role == Qt::DisplayRole && m_textFromValue)
         return valueText();
     if (m_defaultLook && role == Qt::ForegroundRole)
@@ -59,6 +79,8 @@ void DataCell::setData(const QVariant &value, int role)
 {
     if (role == Qt::EditRole)
         role = Qt::DisplayRole;
+    if (m_valueHeld && (role == CurrentValueRole || role == OriginalValueRole))
+        releaseValue();
     if (m_originalIsValue && (role == CurrentValueRole || role == OriginalValueRole)) {
         m_originalIsValue = false;
         QStandardItem::setData(QStandardItem::data(CurrentValueRole), OriginalValueRole);
@@ -78,6 +100,6 @@ void DataCell::setData(const QVariant &value, int role)
 
 QString DataCell::valueText() const
 {
-    const QVariant value = QStandardItem::data(CurrentValueRole);
+    const QVariant value = currentValue();
     return value.isNull() ? QString() : value.toString();
 }

@@ -2,12 +2,14 @@
 
 #include <QStandardItem>
 
-// A cell of a data table as loaded: it keeps only its value. Until someone
-// writes them, its original value is its value, its text is the value's
-// text and its look is the default one, all answered on demand, so that a
-// loaded table holds one value a cell rather than five and loading builds
-// no text a view may never show. Whatever is written is kept and answered
-// as by any item.
+// A cell of a data table as loaded: it keeps only its value, in itself
+// rather than in the item's list of roles, which would cost an allocation
+// a cell. Until someone writes them, its original value is its value, its
+// text is the value's text and its look is the default one, all answered
+// on demand, so that a loaded table holds one value a cell rather than five
+// and loading builds no text a view may never show. Whatever is written is
+// kept and answered as by any item. QStandardItemModel::itemData, which
+// reads the item's list directly, does not see what the cell answers.
 class DataCell : public QStandardItem
 {
 public:
@@ -30,7 +32,13 @@ public:
 private:
     DataCell(const DataCell &other) = default;
     QString valueText() const;
+    QVariant currentValue() const;
+    // Hands the held value to the item's list, which takes every write.
+    void releaseValue();
 
+    // The loaded value, current and original at once, while m_valueHeld.
+    QVariant m_value;
+    bool m_valueHeld = false;
     bool m_originalIsValue = false;
     bool m_textFromValue = false;
     bool m_defaultLook = true;
