@@ -418,9 +418,6 @@ void tst_QDataTable::loadsMoreRowsByKey()
     QVERIFY(rows(&table).isEmpty() && table.first() && !table.getField(QStringLiteral("id")).isValid());
 }
 
-QTEST_MAIN(tst_QDataTable)
-#include "tst_qdatatable.moc"
-
 void tst_QDataTable::storesValuesAlikeInTransactions_data()
 {
     QTest::addColumn<QString>("field");
@@ -473,3 +470,6 @@ void tst_QDataTable::storesValuesAlikeInTransactions()
     QCOMPARE(read->getField(field, 0), stored);
     QCOMPARE(read->getField(field, 1), stored);
 }
+
+QTEST_MAIN(tst_QDataTable)
+#include "tst_qdatatable.moc"
