@@ -446,14 +446,7 @@ void QDataTable::shapeLoadedRow(const QSqlQuery &query, const QVector<int> &fiel
             shaped[i] = m_columns.at(i).defValue;
             continue;
         }
-        const QVariant value = query.value(fields.at(i));
-        // The driver hands back a value of the column's type as it is.
-        if (value.userType() == m_columns.at(i).dataType) {
-            shaped[i] = value;
-            continue;
-        }
-        const QVariant converted = m_connection->convert(value, QVariant::Type(m_columns.at(i).dataType));
-        shaped[i] = converted.isNull() ? value : converted;
+        shaped[i] = shapedValue(query.value(fields.at(i)), i);
     }
 }
 
@@ -505,15 +498,15 @@ QSqlRecord QDataTable::shapeRow(const QSqlRecord &record, RowSource source)
         // Each read of a record's value copies its field: read once.
         const QVariant value = shaped.value(field);
         if (!value.isNull() && value.userType() != column.dataType)
-            shaped.setValue(field, shapedServerValue(value, i));
+            shaped.setValue(field, shapedValue(value, i));
     }
     return shaped;
 }
 
-// The driver hands back a value of the column's type as it is; not asking
-// spares the record a copy of its fields. A value the driver cannot convert
-// stays as the server sent it.
-QVariant QDataTable::shapedServerValue(const QVariant &value, int column) const
+// The driver hands back a value of the column's type as it is, and a null
+// as no value: not asking spares a call a cell, and a record a copy of its
+// fields. A value the driver cannot convert stays as the database sent it.
+QVariant QDataTable::shapedValue(const QVariant &value, int column) const
 {
     const int type = m_columns.at(column).dataType;
     if (!m_connection || value.isNull() || value.userType() == type)
@@ -560,11 +553,7 @@ QList<QStandardItem *> QDataTable::rowItems(int row, bool create)
 bool QDataTable::setRow(int row, QSqlRecord record, bool bFill)
 {
     return writeRow(row, bFill, [&](int column, const Cell &cell, int state) {
-        // The exact name where the column's place says first: a row
-        // usually comes in column order.
-        int field = exactIndex(record, m_columns.at(column).fieldName, column);
-        if (field < 0)
-            field = record.indexOf(m_columns.at(column).fieldName);
+        const int field = fieldOf(record, column).index;
         if (field >= 0)
             writeCell(row, column, field, cell, record, bFill, state);
     });
@@ -572,31 +561,37 @@ bool QDataTable::setRow(int row, QSqlRecord record, bool bFill)
 
 // Reads the values straight from the query, as a load does: the record of
 // a server row, and its shaped copy, cost a fifth of a commit.
-bool QDataTable::setServerRow(int row, const QSqlQuery &query, const QVector<ServerField> &fields)
+bool QDataTable::setServerRow(int row, const QSqlQuery &query, const QVector<RecordField> &fields)
 {
     QSqlRecord none;
     return writeRow(row, true, [&](int column, Cell cell, int state) {
-        const ServerField &field = fields.at(column);
+        const RecordField &field = fields.at(column);
         if (field.index < 0)
             return;
         const QVariant read = query.value(field.index);
-        const QVariant value = field.exact ? shapedServerValue(read, column) : read;
+        const QVariant value = field.exact ? shapedValue(read, column) : read;
         cell.dispInfoHeard = false;
         cell.value = &value;
         writeCell(row, column, field.index, cell, none, true, state);
     });
 }
 
-// Where each column finds its value in a server row: by exact name, else
-// by the record's own look-up (which ignores case). Only a value found by
-// exact name takes the column's type.
-QVector<QDataTable::ServerField> QDataTable::serverFields(const QSqlRecord &record) const
+// The column's field in a record: by its exact name, where the column's
+// place says first (a row usually comes in column order), else by the
+// record's own look-up, which ignores case.
+QDataTable::RecordField QDataTable::fieldOf(const QSqlRecord &record, int column) const
 {
-    QVector<ServerField> fields(m_columns.size());
-    for (int i = 0; i < m_columns.size(); ++i) {
-        const int exact = exactIndex(record, m_columns.at(i).fieldName, i);
-        fields[i] = {exact >= 0 ? exact : record.indexOf(m_columns.at(i).fieldName), exact >= 0};
-    }
+    const int exact = exactIndex(record, m_columns.at(column).fieldName, column);
+    return {exact >= 0 ? exact : record.indexOf(m_columns.at(column).fieldName), exact >= 0};
+}
+
+// Where each column finds its value in a server row. Only a value found by
+// exact name takes the column's type.
+QVector<QDataTable::RecordField> QDataTable::serverFields(const QSqlRecord &record) const
+{
+    QVector<RecordField> fields(m_columns.size());
+    for (int i = 0; i < m_columns.size(); ++i)
+        fields[i] = fieldOf(record, i);
     return fields;
 }
 

@@ -252,17 +252,18 @@ private:
     // then tells the views once and updates the row's state as setRow does.
     template <typename WriteColumn>
     bool writeRow(int row, bool bFill, WriteColumn writeColumn);
-    // Where a column's value sits in a server row; exact when found by its exact name.
-    struct ServerField
+    // Where a column's value sits in a record; exact when found by its exact name.
+    struct RecordField
     {
         int index = -1;
         bool exact = false;
     };
-    QVector<ServerField> serverFields(const QSqlRecord &record) const;
+    RecordField fieldOf(const QSqlRecord &record, int column) const;
+    QVector<RecordField> serverFields(const QSqlRecord &record) const;
     // setRow with a server row read from the query's current row, its
     // fields where serverFields found them. Not for a table whose
     // getDispInfo is heard: the listener is handed the row's record.
-    bool setServerRow(int row, const QSqlQuery &query, const QVector<ServerField> &fields);
+    bool setServerRow(int row, const QSqlQuery &query, const QVector<RecordField> &fields);
     bool hearsDispInfo() const;
     static void storeValue(const Cell &cell, const QVariant &value, bool bFill);
     void refreshRow(int row);
@@ -282,8 +283,8 @@ private:
     // Where a row to shape comes from: a load, or a server's answer to a commit script.
     enum RowSource { LoadedRow, ServerRow };
     QSqlRecord shapeRow(const QSqlRecord &record, RowSource source);
-    // A server row's value in the column's type.
-    QVariant shapedServerValue(const QVariant &value, int column) const;
+    // A value read from the database, in the column's type.
+    QVariant shapedValue(const QVariant &value, int column) const;
     // The fields of a row's record, without values.
     const QSqlRecord &recordShape() const;
 

@@ -61,6 +61,6 @@ private:
     // Whether the row's statement was the pass's prepared one.
     bool m_ranPrepared = false;
     // Where the prepared statement's columns sit, found at its first row.
-    QVector<QDataTable::ServerField> m_serverFields;
+    QVector<QDataTable::RecordField> m_serverFields;
     int m_serverKey = -1;
 };
